@@ -1,0 +1,32 @@
+// The coil geometry: from a DD coil's height and window width to its four
+// sides, their total and the diameter of the round mandrel of the same
+// perimeter.  Every figure is defined to the last bit, so the calculation
+// is kept to plain binary64 steps in a fixed order (see mandrel.cc).
+#ifndef VORLANE_GEOMETRY_MANDREL_H
+#define VORLANE_GEOMETRY_MANDREL_H
+
+// The one value of pi in the program: the binary64 number nearest to pi,
+// bit pattern 0x400921FB54442D18.  The header of every cycle prints it.
+inline constexpr double pi = 3.141592653589793;
+
+// One cycle's figures.  Lengths carry no unit: they are in whatever unit
+// the two inputs were typed in.
+struct mandrel_figures {
+    double coil_height;      // input
+    double window_width;     // input
+    double half_height;      // coil_height / 2
+    double offset_width;     // window_width / 2: radius of the two quarter arcs
+    double l1;               // half circle over the coil height
+    double l2;               // straight side: coil height less the window width
+    double l3;               // quarter circle of radius offset_width
+    double l4;               // the other quarter circle, equal to l3
+    double total_length;     // l1 + l2 + l3 + l4
+    double mandrel_diameter; // the diameter whose circumference is total_length
+};
+
+// Fills the eight derived fields from coil_height and window_width, which
+// are left as they are.  Any pair of inputs, zero, negative, infinite or
+// not a number, goes through the same steps; nothing is rejected.
+void compute_mandrel(mandrel_figures& figures);
+
+#endif
