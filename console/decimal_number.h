@@ -1,0 +1,19 @@
+// What the dialogue accepts as a number: a whole token in plain decimal
+// notation, converted to the nearest binary64.
+#ifndef VORLANE_CONSOLE_DECIMAL_NUMBER_H
+#define VORLANE_CONSOLE_DECIMAL_NUMBER_H
+
+#include <string_view>
+
+// Longest token still taken for a number; longer ones are refused.
+inline constexpr std::size_t longest_number = 4096;
+
+// Whether token, all of it, is a decimal number: an optional sign, digits
+// with an optional point and more digits or a point and digits, and an
+// optional exponent "e" or "E" with an optional sign and digits.  If so,
+// stores its value, correctly rounded to nearest, ties to even; a value
+// too large becomes an infinity and one too small the nearest subnormal
+// or zero.  Hexadecimal, "inf", "nan", "12,5" and "100mm" are not numbers.
+bool parse_decimal(std::string_view token, double* value);
+
+#endif

@@ -1,0 +1,15 @@
+// The dialogue with the user: header, the two questions, the report, the
+// pause, over and over until the input ends.
+#ifndef VORLANE_CONSOLE_DIALOGUE_H
+#define VORLANE_CONSOLE_DIALOGUE_H
+
+// Runs the dialogue over standard input and output.  Returns the exit
+// status: 0 when the input has ended, 1 after a read or write error, which
+// it has reported on standard error.
+int run_dialogue();
+
+// The same over the given descriptors; the pause waits for a key only
+// where input_fd is a terminal.
+int run_dialogue_over(int input_fd, int output_fd, int error_fd);
+
+#endif

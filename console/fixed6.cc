@@ -1,0 +1,146 @@
+#include "console/fixed6.h"
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+// A report prints eleven numbers a cycle, so this is the program's hot
+// path.  Below 2^64 the six decimals of a binary64 value m * 2^e come out
+// exactly from integer arithmetic: the integer part is m shifted, and the
+// decimals are the rest times 10^6 over 2^-e, at most 73 bits wide, rounded
+// half to even.  Larger and non-finite values are rare enough to leave to
+// the standard library's exact conversion.
+
+namespace {
+
+constexpr std::uint64_t million = 1000000;
+
+// Two decimal digits per lookup.
+constexpr char digit_pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+char* put_unsigned(std::uint64_t n, char* out)
+{
+    char digits[20];
+    char* p = digits + sizeof digits;
+    while (n >= 100) {
+        const auto pair = static_cast<unsigned>(n % 100) * 2;
+        n /= 100;
+        p -= 2;
+        std::memcpy(p, digit_pairs + pair, 2);
+    }
+    if (n >= 10) {
+        p -= 2;
+        std::memcpy(p, digit_pairs + n * 2, 2);
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
+    std::memcpy(out, p, length);
+    return out + length;
+}
+
+// Six decimals of a value below 10^6, zero-padded.
+char* put_six_decimals(std::uint32_t n, char* out)
+{
+    const std::uint32_t high = n / 10000;
+    const std::uint32_t rest = n % 10000;
+    std::memcpy(out, digit_pairs + high * 2, 2);
+    std::memcpy(out + 2, digit_pairs + (rest / 100) * 2, 2);
+    std::memcpy(out + 4, digit_pairs + (rest % 100) * 2, 2);
+    return out + 6;
+}
+
+// round(fraction * 10^6 / 2^shift), half to even, for fraction < 2^shift
+// and fraction < 2^53.  The result is at most 10^6.
+std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
+{
+    // The product is below 2^73, so from a shift of 75 on it is less than
+    // a quarter and rounds to zero.
+    if (shift >= 75)
+        return 0;
+    // 128-bit product fraction * 10^6 as high:low, portable to compilers
+    // without a 128-bit integer type.
+    const std::uint64_t low_part = (fraction & 0xffffffffu) * million; // < 2^52
+    const std::uint64_t high_part = (fraction >> 32) * million;        // < 2^41
+    std::uint64_t low = high_part << 32;
+    std::uint64_t high = high_part >> 32;
+    low += low_part;
+    if (low < low_part)
+        ++high;
+
+    std::uint64_t quotient;
+    std::uint64_t rest_high;
+    std::uint64_t rest_low;
+    std::uint64_t half_high;
+    std::uint64_t half_low;
+    if (shift < 64) {
+        quotient = (low >> shift) | (high << (64 - shift));
+        rest_high = 0;
+        rest_low = low & ((std::uint64_t{1} << shift) - 1);
+        half_high = 0;
+        half_low = std::uint64_t{1} << (shift - 1);
+    } else if (shift == 64) {
+        quotient = high;
+        rest_high = 0;
+        rest_low = low;
+        half_high = 0;
+        half_low = std::uint64_t{1} << 63;
+    } else {
+        quotient = high >> (shift - 64);
+        rest_high = high & ((std::uint64_t{1} << (shift - 64)) - 1);
+        rest_low = low;
+        half_high = std::uint64_t{1} << (shift - 65);
+        half_low = 0;
+    }
+    const bool above_half = rest_high > half_high || (rest_high == half_high && rest_low > half_low);
+    const bool at_half = rest_high == half_high && rest_low == half_low;
+    if (above_half || (at_half && (quotient & 1) != 0))
+        ++quotient;
+    return static_cast<std::uint32_t>(quotient);
+}
+
+char* format_by_library(double value, char* out)
+{
+    // Exact and locale-free, like printf in the classic locale.
+    const auto result = std::to_chars(out, out + fixed6_max_length, value, std::chars_format::fixed, 6);
+    return result.ptr;
+}
+
+} // namespace
+
+char* format_fixed6(double value, char* out)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
+    // 1023 + 64: from here on the value is 2^64 or more, or not finite.
+    if (biased_exponent >= 1087)
+        return format_by_library(value, out);
+
+    if ((bits >> 63) != 0)
+        *out++ = '-';
+    const std::uint64_t fraction_bits = bits & ((std::uint64_t{1} << 52) - 1);
+    const std::uint64_t mantissa = biased_exponent == 0 ? fraction_bits : fraction_bits | (std::uint64_t{1} << 52);
+    const int exponent = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
+
+    std::uint64_t integer_part;
+    std::uint32_t decimals;
+    if (exponent >= 0) {
+        integer_part = mantissa << exponent;
+        decimals = 0;
+    } else {
+        const int shift = -exponent;
+        integer_part = shift < 64 ? mantissa >> shift : 0;
+        const std::uint64_t rest = shift < 64 ? mantissa & ((std::uint64_t{1} << shift) - 1) : mantissa;
+        decimals = round_scaled_fraction(rest, shift);
+        if (decimals == million) {
+            decimals = 0;
+            ++integer_part; // below 2^53 here, so it cannot wrap
+        }
+    }
+    out = put_unsigned(integer_part, out);
+    *out++ = '.';
+    return put_six_decimals(decimals, out);
+}

@@ -1,0 +1,16 @@
+// Numbers in the report's "%lf" form: a "-" for negative values (negative
+// zero included), at least one integer digit, a point and six decimals,
+// correctly rounded from the exact binary value, ties to even.  The same
+// text as the C library's printf("%lf") in the classic locale, whatever
+// locale the process has.
+#ifndef VORLANE_CONSOLE_FIXED6_H
+#define VORLANE_CONSOLE_FIXED6_H
+
+// Longest result: "-", 309 integer digits, ".", six decimals.
+inline constexpr int fixed6_max_length = 317;
+
+// Writes the text of value at out, which has room for fixed6_max_length
+// bytes, and returns the end of it.  No terminating NUL.
+char* format_fixed6(double value, char* out);
+
+#endif

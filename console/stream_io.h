@@ -1,0 +1,23 @@
+// Raw reads and writes on the program's standard streams.  The dialogue
+// keeps its own buffers on both sides; this is the thin layer below them,
+// one file per platform.
+#ifndef VORLANE_CONSOLE_STREAM_IO_H
+#define VORLANE_CONSOLE_STREAM_IO_H
+
+#include <cstddef>
+
+// Reads what is there, up to size bytes, waiting for at least one.
+// Returns the count, 0 at end of input, or -1 with *error set.
+long read_some(int fd, char* data, std::size_t size, int* error);
+
+// Writes all of size bytes.  Returns false with *error set on failure.
+bool write_all(int fd, const char* data, std::size_t size, int* error);
+
+// Whether fd is a terminal (a console on Windows): someone may be there
+// to press a key.
+bool is_terminal(int fd);
+
+// The system's wording for an error number.
+const char* describe_error(int error);
+
+#endif
