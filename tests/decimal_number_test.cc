@@ -1,0 +1,132 @@
+// What counts as a number, and its value, against the C library's strtod
+// in the classic locale as the reference.
+#include "console/decimal_number.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DecimalNumber, AcceptsPlainDecimals)
+{
+    const struct {
+        const char* token;
+        double value;
+    } cases[] = {
+        {"100", 100.0},
+        {"20", 20.0},
+        {"-5", -5.0},
+        {"+7", 7.0},
+        {"12.5", 12.5},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"-.25", -0.25},
+        {"1e3", 1000.0},
+        {"1E3", 1000.0},
+        {"2.5e-1", 0.25},
+        {"2.5E+1", 25.0},
+        {"0", 0.0},
+        {"007", 7.0},
+        {"5.e1", 50.0},
+        {"0.1", 0.1},
+        {"1e999", INFINITY},
+        {"-1e999", -INFINITY},
+        {"1e-999", 0.0},
+        {"4.9406564584124654e-324", 4.9406564584124654e-324},
+        {"1.7976931348623157e308", 1.7976931348623157e308},
+    };
+    for (const auto& c : cases) {
+        double value = -1234.5;
+        EXPECT_TRUE(parse_decimal(c.token, &value)) << c.token;
+        EXPECT_EQ(value, c.value) << c.token;
+    }
+    double value = 1;
+    ASSERT_TRUE(parse_decimal("-0", &value));
+    EXPECT_TRUE(std::signbit(value) && value == 0.0);
+    ASSERT_TRUE(parse_decimal("-1e-999", &value));
+    EXPECT_TRUE(std::signbit(value) && value == 0.0);
+    // Just above the largest double by more than half an ulp: infinity.
+    ASSERT_TRUE(parse_decimal("1.7976931348623159e308", &value));
+    EXPECT_TRUE(std::isinf(value));
+    // A million-digit number is no number, but 4096 characters still are.
+    EXPECT_TRUE(parse_decimal(std::string(4096, '9'), &value));
+    EXPECT_TRUE(std::isinf(value));
+    // Long runs of zeros decide between overflow and underflow.
+    const auto zeros = [](std::size_t n) {
+        return std::string(n, '0');
+    };
+    EXPECT_TRUE(parse_decimal(std::string("0.").append(zeros(4093)).append("1"), &value));
+    EXPECT_EQ(value, 0.0);
+    EXPECT_TRUE(parse_decimal(zeros(300).append("1").append(zeros(300)).append("e-300"), &value));
+    EXPECT_EQ(value, 1.0);
+    EXPECT_TRUE(parse_decimal(std::string("1").append(zeros(400)).append("e-999"), &value));
+    EXPECT_EQ(value, 0.0);
+    EXPECT_TRUE(parse_decimal(std::string("0.000").append(zeros(400)).append("1e999"), &value));
+    EXPECT_TRUE(std::isinf(value));
+}
+
+TEST(DecimalNumber, RefusesEverythingElseWhole)
+{
+    const char* refused[] = {
+        "",      "+",    "-",   ".",    "e5",   "1e",       "1e+",  "1e-",   "12,5", "100mm",
+        "5-3",   "0x10", "inf", "nan",  "-inf", "infinity", "1..2", "1.2.3", "++1",  "+-1",
+        "1e5.5", "1 ",   " 1",  "1e 5", "--5",  "1_000",    "٣",    "１",
+    };
+    for (const char* token : refused) {
+        double value = 42.0;
+        EXPECT_FALSE(parse_decimal(token, &value)) << '"' << token << '"';
+        EXPECT_EQ(value, 42.0) << '"' << token << '"';
+    }
+    double value = 42.0;
+    EXPECT_FALSE(parse_decimal(std::string("1\0", 2), &value));
+    EXPECT_FALSE(parse_decimal(std::string(4097, '1'), &value));
+    EXPECT_EQ(value, 42.0);
+}
+
+std::string random_decimal(std::mt19937_64& random)
+{
+    static const char digits[] = "0123456789";
+    std::uniform_int_distribution<int> count(1, 25);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> exponent(-340, 320);
+    std::string s;
+    if (random() % 3 == 0)
+        s += random() % 2 != 0 ? '-' : '+';
+    for (int i = count(random); i > 0; --i)
+        s += digits[digit(random)];
+    if (random() % 2 != 0) {
+        s += '.';
+        for (int i = count(random); i > 0; --i)
+            s += digits[digit(random)];
+    }
+    if (random() % 2 != 0) {
+        s += random() % 2 != 0 ? 'e' : 'E';
+        s += std::to_string(exponent(random));
+    }
+    return s;
+}
+
+// Correct rounding, checked on random decimal texts against strtod, which
+// rounds correctly in glibc and overflows and underflows the same way.
+TEST(DecimalNumber, ValuesMatchStrtod)
+{
+    std::mt19937_64 random(7);
+    int differences = 0;
+    for (int i = 0; i < 300000; ++i) {
+        const std::string text = random_decimal(random);
+        double ours = 0;
+        ASSERT_TRUE(parse_decimal(text, &ours)) << text;
+        const double reference = std::strtod(text.c_str(), nullptr);
+        if (std::bit_cast<std::uint64_t>(ours) != std::bit_cast<std::uint64_t>(reference) && ++differences <= 10)
+            ADD_FAILURE() << text << ": want " << std::hexfloat << reference << ", got " << ours;
+    }
+    EXPECT_EQ(differences, 0);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// The dialogue's exact bytes for given input, against transcripts written
+// out from its definition.
+#include <clocale>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "transcript.h"
+
+namespace {
+
+using namespace transcript;
+
+const std::string spacer = " \n";
+
+const std::vector<std::string> figures_1_by_1 = {"1.000000", "1.000000", "0.500000", "1.570796", "0.000000",
+                                                 "0.785398", "0.785398", "3.141593", "1.000000"};
+const std::vector<std::string> figures_10_by_30 = {"10.000000", "30.000000", "15.000000", "15.707963", "-20.000000",
+                                                   "23.561945", "23.561945", "42.831853", "13.633802"};
+
+void expect_output(const std::string& input, const std::string& expected)
+{
+    const run_result r = run_on(input);
+    EXPECT_EQ(r.output, expected);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.errors, "");
+}
+
+TEST(Dialogue, WellFormedInputInItsManyLayouts)
+{
+    const std::string one_cycle = cycle(figures_100_by_20()) + ending();
+    const struct {
+        const char* name;
+        std::string input;
+    } layouts[] = {
+        {"one number a line", "100\n20\n"},
+        {"both on one line", "100 20\n"},
+        {"blank lines and blanks", "\n\n   \n\t\n  100  \n\n \n20\n"},
+        {"CR LF line ends", "100\r\n20\r\n"},
+        {"no final newline", "100\n20"},
+        {"tabs, vertical tabs, form feeds", "\t100\v\f20\t"},
+        {"signs and exponents", "+1e2 2.0E1\n"},
+    };
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        expect_output(layout.input, one_cycle);
+    }
+}
+
+TEST(Dialogue, NumbersBeyondTheCycleWaitForTheNextCycles)
+{
+    expect_output("100 20 1 1 10\n30\n",
+                  cycle(figures_100_by_20()) + cycle(figures_1_by_1) + cycle(figures_10_by_30) + ending());
+}
+
+TEST(Dialogue, EndOfInputAtEitherQuestion)
+{
+    expect_output("", ending());
+    expect_output("\n\n  \n", ending());
+    expect_output("100\n", header() + height_prompt + spacer + width_prompt + "\n");
+    expect_output("100 20\n1", cycle(figures_100_by_20()) + header() + height_prompt + spacer + width_prompt + "\n");
+}
+
+TEST(Dialogue, RefusedTokensAreAskedAgainWithTheRestOfTheirLine)
+{
+    const std::string tokens[] = {"12,5",
+                                  "100mm",
+                                  "5-3",
+                                  "1e",
+                                  "0x10",
+                                  "inf",
+                                  "nan",
+                                  "abc",
+                                  "-",
+                                  ".",
+                                  "1e+",
+                                  "--5",
+                                  std::string(4097, '1'),
+                                  std::string("1\0", 2),
+                                  "\xff\xfe"};
+    for (const std::string& token : tokens) {
+        SCOPED_TRACE("token of " + std::to_string(token.size()) + " bytes: " + token.substr(0, 10));
+        // The 7 on the same line goes with the refused token.
+        expect_output(token + " 7\n100\n20\n", header() + height_prompt + refusal + height_prompt + spacer +
+                                                   width_prompt + spacer + report(figures_100_by_20()) + ending());
+        expect_output("100\n" + token + "\n20\n", header() + height_prompt + spacer + width_prompt + refusal +
+                                                      width_prompt + spacer + report(figures_100_by_20()) + ending());
+    }
+}
+
+TEST(Dialogue, RefusalsInARowAndAtTheEnd)
+{
+    expect_output("a\nb c\n100 20\n", header() + height_prompt + refusal + height_prompt + refusal + height_prompt +
+                                          spacer + width_prompt + spacer + report(figures_100_by_20()) + ending());
+    expect_output("abc", header() + height_prompt + refusal + height_prompt + "\n");
+}
+
+TEST(Dialogue, NegativeAndZeroInputsAreReported)
+{
+    const std::vector<std::string> zeros = {"0.000000", "0.000000", "0.000000", "0.000000", "0.000000",
+                                            "0.000000", "0.000000", "0.000000", "0.000000"};
+    const std::vector<std::string> minus_5_by_2 = {"-5.000000", "2.000000", "1.000000",   "-7.853982", "-7.000000",
+                                                   "1.570796",  "1.570796", "-11.712389", "-3.728169"};
+    expect_output("0 0\n-5 2\n10 30\n", cycle(zeros) + cycle(minus_5_by_2) + cycle(figures_10_by_30) + ending());
+}
+
+TEST(Dialogue, ALongLineIsRefusedInBoundedMemory)
+{
+    std::string input(20u << 20, 'x');
+    input += " 5\n100 20\n";
+    expect_output(input, header() + height_prompt + refusal + height_prompt + spacer + width_prompt + spacer +
+                             report(figures_100_by_20()) + ending());
+}
+
+TEST(Dialogue, ACommaLocaleChangesNothing)
+{
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252"};
+    const char* installed = nullptr;
+    for (const char* name : names) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            installed = name;
+            break;
+        }
+    }
+    if (installed == nullptr)
+        GTEST_SKIP() << "no locale with a decimal comma is installed here";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    expect_output("100 20\n12,5\n1.5 1\n", cycle(figures_100_by_20()) + header() + height_prompt + refusal +
+                                               height_prompt + spacer + width_prompt + spacer +
+                                               report({"1.500000", "1.000000", "0.500000", "2.356194", "0.500000",
+                                                       "0.785398", "0.785398", "4.426991", "1.409155"}) +
+                                               ending());
+    std::setlocale(LC_ALL, "C");
+}
+
+// Rows of the reference model's inputs, typed as their shortest decimal
+// text, against the model's own printed figures: the parsing, the
+// calculation and the formatting together.
+TEST(Dialogue, ReferenceRowsPrintTheModelsDigits)
+{
+    std::ifstream file(VORLANE_TEST_DATA "/mandrel_printed.txt");
+    ASSERT_TRUE(file) << "missing reference data";
+    std::string input;
+    std::vector<std::string> expected_cycles;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string height, width;
+        fields >> height >> width;
+        std::vector<std::string> figures(9);
+        for (auto& f : figures)
+            fields >> f;
+        input += height + " " + width + "\n";
+        expected_cycles.push_back(cycle(figures));
+    }
+    ASSERT_GT(expected_cycles.size(), 1000u);
+    const std::string output = run_on(input).output;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < expected_cycles.size(); ++i) {
+        const std::string& want = expected_cycles[i];
+        ASSERT_EQ(output.substr(at, want.size()), want) << "row " << i;
+        at += want.size();
+    }
+    EXPECT_EQ(output.substr(at), ending());
+}
+
+} // namespace

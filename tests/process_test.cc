@@ -1,0 +1,207 @@
+// The program as a process: exit statuses, write and read errors, signals
+// and memory, on the real standard streams.
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "transcript.h"
+
+namespace {
+
+struct finished {
+    int status; // as from waitpid
+    long max_rss_kb;
+    std::string errors;
+};
+
+std::string read_fd(int fd)
+{
+    std::string text;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(fd, chunk, sizeof chunk)) > 0)
+        text.append(chunk, static_cast<std::size_t>(n));
+    return text;
+}
+
+// Starts the calculator with the given standard input and output, and
+// standard error on a pipe; waits for it.  With a feed, in_fd is the read
+// end of a pipe whose write end feed_fd the feed fills from a thread.
+finished run_binary(int in_fd, int out_fd, bool ignore_sigpipe, const char* argument = nullptr,
+                    void (*feed)(int) = nullptr, int feed_fd = -1)
+{
+    int err_pipe[2];
+    if (pipe(err_pipe) != 0)
+        std::abort();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in_fd, 0);
+        dup2(out_fd, 1);
+        dup2(err_pipe[1], 2);
+        // Only the three standard streams: a stray copy of the feed's
+        // write end would keep the input from ever ending.
+        for (int fd = 3; fd < 1024; ++fd)
+            close(fd);
+        signal(SIGPIPE, ignore_sigpipe ? SIG_IGN : SIG_DFL);
+        execl(VORLANE_BINARY, "vorlane", argument, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(err_pipe[1]);
+    std::thread feeder;
+    if (feed != nullptr) {
+        // The feeder must see the pipe close when the program ends, with
+        // EPIPE rather than a signal that would end this test.
+        close(in_fd);
+        signal(SIGPIPE, SIG_IGN);
+        feeder = std::thread(feed, feed_fd);
+    }
+    finished f;
+    f.errors = read_fd(err_pipe[0]);
+    close(err_pipe[0]);
+    rusage usage = {};
+    wait4(pid, &f.status, 0, &usage);
+    if (feeder.joinable())
+        feeder.join();
+    f.max_rss_kb = usage.ru_maxrss;
+    return f;
+}
+
+int file_with(const std::string& text)
+{
+    char name[] = "/tmp/vorlane-input-XXXXXX";
+    const int fd = mkstemp(name);
+    unlink(name);
+    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        std::abort();
+    lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+bool exited_with(int status, int code)
+{
+    return WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
+
+TEST(Process, EndOfInputEndsWithSuccessAndAnArgumentIsIgnored)
+{
+    const int in = file_with("100 20\n");
+    const int out = file_with("");
+    const finished f = run_binary(in, out, false, "--help");
+    EXPECT_TRUE(exited_with(f.status, 0));
+    EXPECT_EQ(f.errors, "");
+    lseek(out, 0, SEEK_SET);
+    EXPECT_EQ(read_fd(out), transcript::cycle(transcript::figures_100_by_20()) + transcript::ending());
+    close(in);
+    close(out);
+}
+
+TEST(Process, AFullDiskIsAWriteError)
+{
+    const int in = file_with("100 20\n");
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    const finished f = run_binary(in, full, false);
+    EXPECT_TRUE(exited_with(f.status, 1));
+    EXPECT_EQ(f.errors, std::string("vorlane: write error: ") + std::strerror(ENOSPC) + "\n");
+    close(in);
+    close(full);
+}
+
+TEST(Process, AClosedPipe)
+{
+    for (const bool ignored : {true, false}) {
+        SCOPED_TRACE(ignored ? "SIGPIPE ignored" : "SIGPIPE default");
+        int out_pipe[2];
+        ASSERT_EQ(pipe(out_pipe), 0);
+        close(out_pipe[0]);
+        // Endless input: only the failing write can end the run.
+        int in_pipe[2];
+        ASSERT_EQ(pipe(in_pipe), 0);
+        const finished f = run_binary(
+            in_pipe[0], out_pipe[1], ignored, nullptr,
+            [](int fd) {
+                const std::string pairs = "100 20\n";
+                while (write(fd, pairs.data(), pairs.size()) > 0) {
+                }
+                close(fd);
+            },
+            in_pipe[1]);
+        close(out_pipe[1]);
+        if (ignored) {
+            EXPECT_TRUE(exited_with(f.status, 1));
+            EXPECT_EQ(f.errors, std::string("vorlane: write error: ") + std::strerror(EPIPE) + "\n");
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(f.status) && WTERMSIG(f.status) == SIGPIPE);
+        }
+    }
+}
+
+TEST(Process, AReadErrorIsReported)
+{
+    const int directory = open("/", O_RDONLY | O_DIRECTORY);
+    const int out = open("/dev/null", O_WRONLY);
+    const finished f = run_binary(directory, out, false);
+    EXPECT_TRUE(exited_with(f.status, 1));
+    EXPECT_EQ(f.errors, std::string("vorlane: read error: ") + std::strerror(EISDIR) + "\n");
+    close(directory);
+    close(out);
+}
+
+// Feeds a line of the given size, then one pair, through a pipe.
+template <std::size_t megabytes> void feed_long_line(int fd)
+{
+    std::string chunk(1 << 20, 'x');
+    for (std::size_t i = 0; i < megabytes; ++i)
+        if (write(fd, chunk.data(), chunk.size()) != static_cast<ssize_t>(chunk.size()))
+            break;
+    const std::string tail = "\n100 20\n";
+    if (write(fd, tail.data(), tail.size()) < 0)
+        std::abort();
+    close(fd);
+}
+
+template <int pairs> void feed_pairs(int fd)
+{
+    std::string text;
+    for (int i = 0; i < pairs; ++i)
+        text += std::to_string(20 + i % 380) + "." + std::to_string(i % 100) + " " + std::to_string(2 + i % 148) + "\n";
+    if (write(fd, text.data(), text.size()) < 0)
+        std::abort();
+    close(fd);
+}
+
+long peak_memory_kb(void (*feed)(int))
+{
+    int in_pipe[2];
+    if (pipe(in_pipe) != 0)
+        std::abort();
+    const int out = open("/dev/null", O_WRONLY);
+    const finished f = run_binary(in_pipe[0], out, false, nullptr, feed, in_pipe[1]);
+    close(out);
+    EXPECT_TRUE(exited_with(f.status, 0)) << f.errors;
+    return f.max_rss_kb;
+}
+
+TEST(Process, MemoryDoesNotGrowWithTheInput)
+{
+    const long small = peak_memory_kb(feed_long_line<1>);
+    const long huge = peak_memory_kb(feed_long_line<512>);
+    EXPECT_LT(huge, small + 1024) << "a 512 MiB line took " << huge << " KiB, a 1 MiB one " << small;
+    const long few = peak_memory_kb(feed_pairs<1000>);
+    const long many = peak_memory_kb(feed_pairs<200000>);
+    EXPECT_LT(many, few + 1024) << "200,000 pairs took " << many << " KiB, 1,000 took " << few;
+#if !defined(VORLANE_SANITIZED)  // the sanitizers' shadow memory is not the program's
+    EXPECT_LT(many, 8 * 1024);
+#endif
+}
+
+} // namespace

@@ -1,0 +1,45 @@
+// What the user should see, written out from the dialogue's definition
+// independently of the program's own text tables, and a way to run the
+// dialogue on given input and collect what it wrote.
+#ifndef VORLANE_TESTS_TRANSCRIPT_H
+#define VORLANE_TESTS_TRANSCRIPT_H
+
+#include <string>
+#include <vector>
+
+namespace transcript {
+
+// The header that opens every cycle, up to and including the spacer
+// after the pi line.
+std::string header();
+
+inline const std::string height_prompt = "Enter DD coil height : ";
+inline const std::string width_prompt = "Please enter Window width: ";
+inline const std::string refusal = "Please enter a number. \n";
+
+// The report and the cycle's close, from the nine printed figures:
+// coil height, window width, offset width, L1, L2, L3, L4, total and
+// mandrel diameter (printed twice).
+std::string report(const std::vector<std::string>& figures);
+
+// A whole cycle whose two answers were accepted at the first asking.
+std::string cycle(const std::vector<std::string>& figures);
+
+// What is written when the input ends at the height prompt of a new cycle.
+std::string ending();
+
+// The figures of the 100 by 20 coil.
+std::vector<std::string> figures_100_by_20();
+
+struct run_result {
+    std::string output;
+    std::string errors;
+    int status;
+};
+
+// Runs the dialogue in this process over temporary files holding input.
+run_result run_on(const std::string& input);
+
+} // namespace transcript
+
+#endif
