@@ -199,7 +199,7 @@ TEST(Process, MemoryDoesNotGrowWithTheInput)
     const long few = peak_memory_kb(feed_pairs<1000>);
     const long many = peak_memory_kb(feed_pairs<200000>);
     EXPECT_LT(many, few + 1024) << "200,000 pairs took " << many << " KiB, 1,000 took " << few;
-#if !defined(VORLANE_SANITIZED)  // the sanitizers' shadow memory is not the program's
+#if !defined(VORLANE_SANITIZED) // the sanitizers' shadow memory is not the program's
     EXPECT_LT(many, 8 * 1024);
 #endif
 }
