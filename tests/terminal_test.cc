@@ -202,4 +202,61 @@ TEST(Terminal, SettingsAreRestoredWhenThePauseIsInterrupted)
     }
 }
 
+// Under job control, as from a shell: the program in a process group of
+// its own in the terminal's foreground, a parent in the same session
+// waiting for it, so that Ctrl-Z really stops it.
+terminal_session start_job_session()
+{
+    terminal_session s;
+    s.pid = forkpty(&s.master, nullptr, nullptr, nullptr);
+    if (s.pid == 0) {
+        const pid_t job = fork();
+        if (job == 0) {
+            signal(SIGTTOU, SIG_IGN);
+            setpgid(0, 0);
+            tcsetpgrp(0, getpid());
+            signal(SIGTTOU, SIG_DFL);
+            execl(VORLANE_BINARY, "vorlane", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        while (waitpid(job, &status, WUNTRACED | WCONTINUED) == job) {
+            if (WIFEXITED(status))
+                _exit(WEXITSTATUS(status));
+            if (WIFSIGNALED(status))
+                _exit(128 + WTERMSIG(status));
+        }
+        _exit(126);
+    }
+    if (s.pid < 0 || tcgetattr(s.master, &s.before) != 0)
+        std::abort();
+    return s;
+}
+
+TEST(Terminal, CtrlZDuringThePauseRestoresTheTerminalUntilResumed)
+{
+    terminal_session s = start_job_session();
+    answer_first_cycle(s);
+    if (HasFatalFailure())
+        return;
+    type(s, "\x1a");
+    bool restored = false;
+    for (int i = 0; i < 500 && !restored; ++i) {
+        restored = same_settings(current_settings(s), s.before);
+        usleep(10000);
+    }
+    EXPECT_TRUE(restored) << "the terminal stayed in pause mode while stopped";
+    const pid_t job = tcgetpgrp(s.master);
+    ASSERT_GT(job, 0);
+    kill(-job, SIGCONT);
+    EXPECT_TRUE(wait_for_pause_mode(s)) << "the pause did not take up its mode again";
+    type(s, "k");
+    EXPECT_TRUE(wait_for(s, height_prompt, 2)) << s.screen;
+    EXPECT_TRUE(same_settings(current_settings(s), s.before));
+    type(s, "\x04");
+    const int status = finish(s);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    close(s.master);
+}
+
 } // namespace
