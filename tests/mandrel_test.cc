@@ -149,7 +149,9 @@ TEST(Mandrel, ReferenceVectors)
     const std::vector<vector_row> rows = read_vectors();
     ASSERT_GT(rows.size(), 5000u);
     int mismatches = 0;
+    int rows_differing = 0;
     for (const auto& row : rows) {
+        const int before = mismatches;
         const mandrel_figures f = computed(parse_bits(row.text[0]), parse_bits(row.text[1]));
         const double got[8] = {f.half_height, f.offset_width, f.l1,           f.l2,
                                f.l3,          f.l4,           f.total_length, f.mandrel_diameter};
@@ -162,8 +164,10 @@ TEST(Mandrel, ReferenceVectors)
                               << ", got " << std::hex << std::bit_cast<std::uint64_t>(got[i]);
             }
         }
+        if (mismatches != before)
+            ++rows_differing;
     }
-    EXPECT_EQ(mismatches, 0) << "of " << rows.size() << " rows";
+    EXPECT_EQ(mismatches, 0) << "fields differ in " << rows_differing << " of " << rows.size() << " rows";
 }
 
 } // namespace
