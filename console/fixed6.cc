@@ -21,25 +21,34 @@ constexpr char digit_pairs[] = "000102030405060708091011121314151617181920212223
                                "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
                                "8081828384858687888990919293949596979899";
 
+int decimal_length(std::uint64_t n)
+{
+    int length = 1;
+    for (; n >= 10000; n /= 10000)
+        length += 4;
+    if (n >= 1000)
+        return length + 3;
+    if (n >= 100)
+        return length + 2;
+    return n >= 10 ? length + 1 : length;
+}
+
+// Written from the last digit back, straight into place.
 char* put_unsigned(std::uint64_t n, char* out)
 {
-    char digits[20];
-    char* p = digits + sizeof digits;
+    char* const end = out + decimal_length(n);
+    char* p = end;
     while (n >= 100) {
         const auto pair = static_cast<unsigned>(n % 100) * 2;
         n /= 100;
         p -= 2;
         std::memcpy(p, digit_pairs + pair, 2);
     }
-    if (n >= 10) {
-        p -= 2;
-        std::memcpy(p, digit_pairs + n * 2, 2);
-    } else {
-        *--p = static_cast<char>('0' + n);
-    }
-    const auto length = static_cast<std::size_t>(digits + sizeof digits - p);
-    std::memcpy(out, p, length);
-    return out + length;
+    if (n >= 10)
+        std::memcpy(p - 2, digit_pairs + n * 2, 2);
+    else
+        p[-1] = static_cast<char>('0' + n);
+    return end;
 }
 
 // Six decimals of a value below 10^6, zero-padded.
@@ -57,6 +66,20 @@ char* put_six_decimals(std::uint32_t n, char* out)
 // and fraction < 2^53.  The result is at most 10^6.
 std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
 {
+    // 10^6 is 15625 * 2^6, and fraction * 15625 < 2^(shift + 14) fits in 64
+    // bits up to a shift of 50: every value of 4 or more, most of a report.
+    if (shift <= 50) {
+        const std::uint64_t scaled = fraction * 15625;
+        if (shift <= 6)
+            return static_cast<std::uint32_t>(scaled << (6 - shift));
+        const int rest_bits = shift - 6;
+        auto quotient = static_cast<std::uint32_t>(scaled >> rest_bits);
+        const std::uint64_t rest = scaled & ((std::uint64_t{1} << rest_bits) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (rest_bits - 1);
+        if (rest > half || (rest == half && (quotient & 1) != 0))
+            ++quotient;
+        return quotient;
+    }
     // The product is below 2^73, so from a shift of 75 on it is less than
     // a quarter and rounds to zero.
     if (shift >= 75)

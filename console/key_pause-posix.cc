@@ -118,7 +118,7 @@ void read_one_key(int fd)
 
 void pause_for_key(token_reader& in, output_buffer& out)
 {
-    if (!is_terminal(in.fd))
+    if (!in.from_terminal)
         return;
     put_text(out, pause_prompt);
     if (!flush_output(out))

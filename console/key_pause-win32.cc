@@ -6,7 +6,7 @@
 
 void pause_for_key(token_reader& in, output_buffer& out)
 {
-    if (!is_terminal(in.fd))
+    if (!in.from_terminal)
         return;
     if (!flush_output(out))
         return;

@@ -16,12 +16,12 @@ bool is_space(char c)
 void init_reader(token_reader& in, int fd)
 {
     in.fd = fd;
+    in.from_terminal = is_terminal(fd);
     in.error = 0;
     in.at_end = false;
     in.line_ended = false;
     in.next = 0;
     in.end = 0;
-    in.token_length = 0;
 }
 
 token_status fill_reader(token_reader& in, output_buffer& out)
@@ -65,7 +65,6 @@ token_status next_token(token_reader& in, output_buffer& out, std::string_view* 
     }
 
     std::size_t kept = 0;
-    in.token_length = 0;
     in.line_ended = false;
     for (;;) {
         const std::size_t start = in.next;
@@ -76,7 +75,6 @@ token_status next_token(token_reader& in, output_buffer& out, std::string_view* 
         const std::size_t take = run < room ? run : room;
         std::memcpy(in.token + kept, in.data + start, take);
         kept += take;
-        in.token_length += run;
         if (in.next < in.end) {
             // The white space that ends the token is used up with it, so
             // that a newline there also ends the token's line.

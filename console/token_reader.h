@@ -17,12 +17,12 @@ inline constexpr std::size_t input_capacity = std::size_t{1} << 16;
 
 struct token_reader {
     int fd;
-    int error;                // the read error, once one has happened
-    bool at_end;              // end of input has been met
-    bool line_ended;          // the last token was ended by a newline
-    std::size_t next;         // first unread byte in data
-    std::size_t end;          // end of what has been read into data
-    std::size_t token_length; // of the whole last token, even where cut
+    bool from_terminal; // someone types at a terminal: asked once, at the start
+    int error;          // the read error, once one has happened
+    bool at_end;        // end of input has been met
+    bool line_ended;    // the last token was ended by a newline
+    std::size_t next;   // first unread byte in data
+    std::size_t end;    // end of what has been read into data
     char data[input_capacity];
     char token[longest_number + 1];
 };
