@@ -18,26 +18,17 @@ long read_some(int fd, char* data, std::size_t size, int* error)
     }
 }
 
-bool write_all(int fd, const char* data, std::size_t size, int* error)
+long write_some(int fd, const char* data, std::size_t size, int* error)
 {
-    while (size > 0) {
+    for (;;) {
         const ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        if (n >= 0)
+            return static_cast<long>(n);
+        if (errno != EINTR) {
             *error = errno;
-            return false;
+            return -1;
         }
-        if (n == 0) {
-            // A write that moves nothing would loop forever; call it what
-            // the disk-full case would have said.
-            *error = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
     }
-    return true;
 }
 
 bool is_terminal(int fd)

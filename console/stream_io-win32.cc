@@ -20,23 +20,15 @@ long read_some(int fd, char* data, std::size_t size, int* error)
     return n;
 }
 
-bool write_all(int fd, const char* data, std::size_t size, int* error)
+long write_some(int fd, const char* data, std::size_t size, int* error)
 {
-    while (size > 0) {
-        const unsigned chunk = size > INT_MAX ? INT_MAX : static_cast<unsigned>(size);
-        const int n = _write(fd, data, chunk);
-        if (n < 0) {
-            *error = errno;
-            return false;
-        }
-        if (n == 0) {
-            *error = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
+    const unsigned chunk = size > INT_MAX ? INT_MAX : static_cast<unsigned>(size);
+    const int n = _write(fd, data, chunk);
+    if (n < 0) {
+        *error = errno;
+        return -1;
     }
-    return true;
+    return n;
 }
 
 bool is_terminal(int fd)

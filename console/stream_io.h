@@ -10,6 +10,10 @@
 // Returns the count, 0 at end of input, or -1 with *error set.
 long read_some(int fd, char* data, std::size_t size, int* error);
 
+// Writes some of size bytes, at least one.  Returns the count, or -1 with
+// *error set.
+long write_some(int fd, const char* data, std::size_t size, int* error);
+
 // Writes all of size bytes.  Returns false with *error set on failure.
 bool write_all(int fd, const char* data, std::size_t size, int* error);
 

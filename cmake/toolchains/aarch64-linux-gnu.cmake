@@ -1,13 +1,6 @@
-# Debian's aarch64-linux-gnu cross compiler (see scripts/cross-check), linked statically
-# so the program runs without the target's runtime libraries installed.
+# Debian's aarch64-linux-gnu cross compiler; see scripts/cross-check.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
-set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(VORLANE_CROSS_TRIPLE aarch64-linux-gnu)
+include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64)
