@@ -67,19 +67,14 @@ void put_report(output_buffer& out, const mandrel_figures& f)
     put_text(out, texts::report_end);
 }
 
+// "vorlane: what: reason", in one write so that it stays one line.
 void report_error(int error_fd, std::string_view what, int error)
 {
-    const char* reason = describe_error(error);
-    std::string_view reason_text(reason);
     char line[512];
     std::size_t length = 0;
-    for (std::string_view part :
-         {std::string_view("vorlane: "), what, std::string_view(": "), reason_text, std::string_view("\n")}) {
-        const std::size_t take = part.size() < sizeof line - length ? part.size() : sizeof line - length;
-        for (std::size_t i = 0; i < take; ++i)
-            line[length + i] = part[i];
-        length += take;
-    }
+    for (std::string_view part : {std::string_view("vorlane: "), what, std::string_view(": "),
+                                  std::string_view(describe_error(error)), std::string_view("\n")})
+        length += part.copy(line + length, sizeof line - length);
     int ignored = 0;
     // Nothing more can be done if standard error fails too.
     static_cast<void>(write_all(error_fd, line, length, &ignored));

@@ -1,6 +1,5 @@
 #include "console/output_buffer.h"
 
-#include "console/fixed6.h"
 #include "console/stream_io.h"
 
 void init_output(output_buffer& out, int fd)

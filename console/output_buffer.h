@@ -9,11 +9,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "console/fixed6.h"
+
 inline constexpr std::size_t output_capacity = std::size_t{1} << 16;
 
-// Room that put_number may need for one number, the longest "%lf" of a
-// binary64 (309 integer digits, sign, point and six decimals) with margin.
-inline constexpr std::size_t number_room = 330;
+// Room that put_number may need for one number.
+inline constexpr std::size_t number_room = fixed6_max_length;
 
 struct output_buffer {
     int fd;
