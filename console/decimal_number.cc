@@ -48,11 +48,13 @@ std::size_t decimal_prefix_length(std::string_view s)
 }
 
 // An unsigned decimal that follows the grammar, as kept * 10^scale, where
-// kept holds its first (at most 19) significant digits.
+// kept holds its first (at most 19) significant digits; the digits beyond
+// those only raise the scale.  Whether any of them was nonzero needs no
+// note: they exist only once kept has 19 digits, far beyond the exact
+// path's 2^53.
 struct decimal_parts {
     std::uint64_t kept = 0;
     int kept_digits = 0;
-    bool inexact = false;   // nonzero digits beyond those kept
     std::int64_t scale = 0; // saturates far beyond any binary64 exponent
 };
 
@@ -75,13 +77,13 @@ decimal_parts split_decimal(std::string_view s)
             ++d.kept_digits;
             if (after_point)
                 --d.scale;
-        } else {
-            d.inexact = d.inexact || digit != 0;
-            if (!after_point)
-                ++d.scale;
+        } else if (!after_point) {
+            ++d.scale;
         }
     }
     if (i < s.size()) {
+        // The grammar has been checked: an "e" is followed by an optional
+        // sign and at least one digit, so these reads stay in the token.
         ++i;
         bool negative = false;
         if (s[i] == '+' || s[i] == '-')
@@ -111,7 +113,7 @@ bool convert_exactly(decimal_parts d, double* value)
         *value = 0.0;
         return true;
     }
-    if (d.inexact || d.kept > exact_limit || d.scale < -22)
+    if (d.kept > exact_limit || d.scale < -22)
         return false;
     // 123e25 is 1230000e22: the surplus goes into the digits while they
     // stay exact.

@@ -2,7 +2,8 @@
 // zero included), at least one integer digit, a point and six decimals,
 // correctly rounded from the exact binary value, ties to even.  The same
 // text as the C library's printf("%lf") in the classic locale, whatever
-// locale the process has.
+// locale the process has, "inf" and "-inf" included; but a NaN is "nan"
+// whatever its sign, which no processor agrees on.
 #ifndef VORLANE_CONSOLE_FIXED6_H
 #define VORLANE_CONSOLE_FIXED6_H
 

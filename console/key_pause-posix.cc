@@ -1,37 +1,54 @@
 #include "console/key_pause.h"
 
-#include <cerrno>
 #include <csignal>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include "console/key_press.h"
 #include "console/stream_io.h"
+#include "console/texts.h"
 
 // The terminal is put in non-canonical mode without echo, so that one key
 // does, with no Enter, and nothing shows.  It must be put back exactly as
 // it was however the pause ends: after the key, and on the signals that
-// end or stop the program meanwhile.  The handlers are set only for the
-// pause, and only where the signal was not ignored to begin with.
+// end or stop the program meanwhile, even while it is stopped or in the
+// background.  The handlers are in place only during the pause, and only
+// for signals that were not ignored to begin with (nohup).
 
 namespace {
-
-constexpr char pause_prompt[] = "Press any key to continue . . . ";
 
 // Shared with the signal handlers, which only call async-signal-safe
 // functions on them.
 int pause_fd = -1;
 termios saved_settings;
 termios pause_settings;
+// Whether the terminal is in pause mode now: a handler that finds it
+// already put back leaves it alone, for by then the terminal may be the
+// shell's, with settings of its own.
+volatile sig_atomic_t in_pause_mode = 0;
+// Set when the pause is brought back to the foreground, so that it shows
+// again what it waits for.
+volatile sig_atomic_t resumed = 0;
 
-constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr int signal_count = static_cast<int>(sizeof ending_signals / sizeof ending_signals[0]);
-struct sigaction previous_ending[signal_count];
-struct sigaction previous_stop;
+constexpr int handled_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT};
+constexpr int handled_count = static_cast<int>(sizeof handled_signals / sizeof handled_signals[0]);
+struct sigaction previous_actions[handled_count];
+struct sigaction stop_action;
+
+// Puts the terminal back.  From the background a change of settings would
+// stop the program with SIGTTOU; every handler runs with it blocked, so
+// the change goes through.
+void leave_pause_mode()
+{
+    if (in_pause_mode != 0) {
+        tcsetattr(pause_fd, TCSANOW, &saved_settings);
+        in_pause_mode = 0;
+    }
+}
 
 void on_ending_signal(int signal_number)
 {
-    tcsetattr(pause_fd, TCSANOW, &saved_settings);
+    leave_pause_mode();
     // End as that signal ends a program, so a shell sees the usual status.
     std::signal(signal_number, SIG_DFL);
     raise(signal_number); // delivered once this handler returns
@@ -39,78 +56,95 @@ void on_ending_signal(int signal_number)
 
 void on_stop_signal(int)
 {
-    const int saved_errno = errno;
-    tcsetattr(pause_fd, TCSANOW, &saved_settings);
+    leave_pause_mode();
     std::signal(SIGTSTP, SIG_DFL);
     sigset_t stop_set;
     sigemptyset(&stop_set);
     sigaddset(&stop_set, SIGTSTP);
     raise(SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop_set, nullptr); // stops here until continued
-    // Back in the foreground: the pause goes on where it was.
-    tcsetattr(pause_fd, TCSANOW, &pause_settings);
-    struct sigaction action = {};
-    action.sa_handler = on_stop_signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTSTP, &action, nullptr);
-    errno = saved_errno;
+    // Continued: SIGCONT's handler, blocked until this one returns, takes
+    // up the pause again if the program is in the foreground.
+    sigprocmask(SIG_BLOCK, &stop_set, nullptr);
+    sigaction(SIGTSTP, &stop_action, nullptr);
 }
 
-void install(int signal_number, void (*handler)(int), struct sigaction* previous)
+void on_continue_signal(int)
 {
-    sigaction(signal_number, nullptr, previous);
-    if (previous->sa_handler == SIG_IGN)
-        return;
-    struct sigaction action = {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal_number, &action, nullptr);
+    if (in_pause_mode != 0 || tcgetpgrp(pause_fd) != getpgrp())
+        return; // not stopped by us, or continued in the background
+    if (tcsetattr(pause_fd, TCSANOW, &pause_settings) == 0) {
+        in_pause_mode = 1;
+        resumed = 1;
+    }
 }
 
 void install_handlers()
 {
-    for (int i = 0; i < signal_count; ++i)
-        install(ending_signals[i], on_ending_signal, &previous_ending[i]);
-    install(SIGTSTP, on_stop_signal, &previous_stop);
+    struct sigaction action = {};
+    sigemptyset(&action.sa_mask);
+    // One handler at a time, and SIGTTOU held off while they change the
+    // terminal.  No SA_RESTART: the wait for a key must see a signal.
+    for (const int s : handled_signals)
+        sigaddset(&action.sa_mask, s);
+    sigaddset(&action.sa_mask, SIGTTOU);
+    for (int i = 0; i < handled_count; ++i) {
+        const int s = handled_signals[i];
+        sigaction(s, nullptr, &previous_actions[i]);
+        if (previous_actions[i].sa_handler == SIG_IGN)
+            continue;
+        action.sa_handler = s == SIGTSTP ? on_stop_signal : s == SIGCONT ? on_continue_signal : on_ending_signal;
+        sigaction(s, &action, nullptr);
+        if (s == SIGTSTP)
+            stop_action = action;
+    }
 }
 
 void restore_handlers()
 {
-    for (int i = 0; i < signal_count; ++i)
-        sigaction(ending_signals[i], &previous_ending[i], nullptr);
-    sigaction(SIGTSTP, &previous_stop, nullptr);
+    for (int i = 0; i < handled_count; ++i)
+        sigaction(handled_signals[i], &previous_actions[i], nullptr);
 }
 
-// Lines already completed on the terminal were typed for the next cycles,
-// not as the key press: take them into the reader's buffer first.
-void take_typed_ahead(token_reader& in, output_buffer& out)
+// Waits for the key press in pause mode.  Every byte that arrives goes into
+// the reader's buffer; the pause takes it only when it was one key press,
+// and leaves a paste or a burst of keys whole for the next questions.
+void wait_for_key(token_reader& in, output_buffer& out)
 {
-    pollfd ready = {in.fd, POLLIN, 0};
-    while (!in.at_end && in.error == 0 && pending_bytes(in) < input_capacity && poll(&ready, 1, 0) == 1 &&
-           (ready.revents & POLLIN) != 0) {
-        if (fill_reader(in, out) != token_status::token)
-            break;
+    // Part of a line typed ahead during the report shows only now, out of
+    // canonical mode: it ends the pause at once.
+    if (take_arriving_input(in, 0) != arrival::none)
+        return;
+    bool something_came = false;
+    for (;;) {
+        const arrival a = take_arriving_input(in, something_came ? key_quiet_ms : -1);
+        if (a == arrival::stopped)
+            return; // the next question meets the end or the error
+        if (a == arrival::interrupted) {
+            if (resumed != 0) {
+                resumed = 0;
+                put_text(out, "\n");
+                put_text(out, texts::pause_prompt);
+                if (!flush_output(out))
+                    return;
+            }
+            continue;
+        }
+        const std::size_t taken = key_press_bytes(unread_input(in), a == arrival::none);
+        if (taken != key_not_yet_known) {
+            drop_input(in, taken);
+            return;
+        }
+        something_came = true;
     }
 }
 
-// One key press: all the bytes it sends, so that the rest of an escape
-// sequence (an arrow key, a function key) does not reach the next read.
-void read_one_key(int fd)
+// The lines that the terminal has already completed were typed for the
+// next questions, and so was an end of input (Ctrl-D): take them in while
+// the terminal is still in canonical mode, where they are whole.
+void take_typed_ahead(token_reader& in)
 {
-    char key[64];
-    long n;
-    int error = 0;
-    do {
-        n = read_some(fd, key, sizeof key, &error);
-    } while (n < 0 && error == EINTR);
-    if (n == 1 && key[0] == '\x1b') {
-        // A lone escape byte: either the Esc key or the start of a
-        // sequence whose rest is a moment behind.
-        pollfd ready = {fd, POLLIN, 0};
-        while (poll(&ready, 1, 50) == 1 && (ready.revents & POLLIN) != 0) {
-            if (read_some(fd, key, sizeof key, &error) <= 0)
-                break;
-        }
+    while (take_arriving_input(in, 0) == arrival::some) {
     }
 }
 
@@ -120,25 +154,37 @@ void pause_for_key(token_reader& in, output_buffer& out)
 {
     if (!in.from_terminal)
         return;
-    put_text(out, pause_prompt);
+    put_text(out, texts::pause_prompt);
     if (!flush_output(out))
         return;
-    take_typed_ahead(in, out);
-    if (in.at_end || in.error != 0)
-        return; // nothing more will come; the next read ends the dialogue
-    if (tcgetattr(in.fd, &saved_settings) != 0)
-        return;
-    pause_fd = in.fd;
-    pause_settings = saved_settings;
-    pause_settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    pause_settings.c_cc[VMIN] = 1;
-    pause_settings.c_cc[VTIME] = 0;
+    take_typed_ahead(in);
+    if (only_blanks_unread(in) && !in.at_end && in.error == 0 && tcgetattr(in.fd, &saved_settings) == 0) {
+        drop_input(in, unread_input(in).size());
+        pause_fd = in.fd;
+        pause_settings = saved_settings;
+        pause_settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        pause_settings.c_cc[VMIN] = 1;
+        pause_settings.c_cc[VTIME] = 0;
+        resumed = 0;
 
-    install_handlers();
-    if (tcsetattr(in.fd, TCSANOW, &pause_settings) == 0) {
-        read_one_key(in.fd);
-        tcsetattr(in.fd, TCSANOW, &saved_settings);
+        install_handlers();
+        sigset_t handled;
+        sigemptyset(&handled);
+        for (const int s : handled_signals)
+            sigaddset(&handled, s);
+        sigset_t previous_mask;
+        // The mode and the flag that records it change together.
+        sigprocmask(SIG_BLOCK, &handled, &previous_mask);
+        if (tcsetattr(in.fd, TCSANOW, &pause_settings) == 0)
+            in_pause_mode = 1;
+        sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+        if (in_pause_mode != 0)
+            wait_for_key(in, out);
+        sigaddset(&handled, SIGTTOU); // the terminal is put back in any case
+        sigprocmask(SIG_BLOCK, &handled, &previous_mask);
+        leave_pause_mode();
+        sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+        restore_handlers();
     }
-    restore_handlers();
     put_text(out, "\n");
 }

@@ -9,16 +9,15 @@
 #include <cstring>
 #include <string_view>
 
-#include "console/fixed6.h"
-
 inline constexpr std::size_t output_capacity = std::size_t{1} << 16;
-
-// Room that put_number may need for one number.
-inline constexpr std::size_t number_room = fixed6_max_length;
 
 struct output_buffer {
     int fd;
     int error; // 0 until a write fails, then that write's error number
+    // Whether the screen's cursor stood at the start of a line when the
+    // buffer was last emptied: the last byte written was a newline, or the
+    // person's echoed Enter has moved it there since.
+    bool flushed_at_line_start;
     std::size_t used;
     char data[output_capacity];
 };
@@ -28,27 +27,27 @@ void init_output(output_buffer& out, int fd);
 // Writes out what is gathered.  Returns false once any write has failed.
 bool flush_output(output_buffer& out);
 
-// Makes sure that room bytes fit behind what is gathered (room is at most
-// output_capacity).
+// Makes sure that room bytes fit behind what is gathered; room is at most
+// output_capacity.
 inline void reserve_output(output_buffer& out, std::size_t room)
 {
     if (output_capacity - out.used < room)
         flush_output(out);
 }
 
-void put_text_flushing(output_buffer& out, std::string_view text);
-
+// Appends text, which is at most output_capacity bytes: every text of the
+// dialogue is far smaller.
 inline void put_text(output_buffer& out, std::string_view text)
 {
-    if (output_capacity - out.used < text.size()) {
-        put_text_flushing(out, text);
-        return;
-    }
+    reserve_output(out, text.size());
     std::memcpy(out.data + out.used, text.data(), text.size());
     out.used += text.size();
 }
 
-// Appends one number in the "%lf" form.
-void put_number(output_buffer& out, double value);
+// Whether what is written so far leaves the cursor at the start of a line.
+inline bool at_line_start(const output_buffer& out)
+{
+    return out.used > 0 ? out.data[out.used - 1] == '\n' : out.flushed_at_line_start;
+}
 
 #endif

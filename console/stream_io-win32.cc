@@ -2,8 +2,9 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 
 // The CRT's text mode is kept on purpose: it turns the report's "\n" into
 // the "\r\n" that Windows consoles and editors expect, and a console's
@@ -31,12 +32,18 @@ long write_some(int fd, const char* data, std::size_t size, int* error)
     return n;
 }
 
-bool is_terminal(int fd)
+// Only the terminal pause waits for readiness, and Windows pauses on the
+// console's key events instead; this serves pipes and files, where a read
+// never waits for a person.
+readiness wait_readable(int, int, int*)
 {
-    return _isatty(fd) != 0;
+    return readiness::ready;
 }
 
-const char* describe_error(int error)
+bool is_terminal(int fd)
 {
-    return std::strerror(error);
+    // A console, not merely a character device: _isatty says yes to NUL.
+    DWORD mode = 0;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }

@@ -1,11 +1,12 @@
 #include "console/stream_io.h"
 
 #include <cerrno>
+#include <cstring>
 
-bool write_all(int fd, const char* data, std::size_t size, int* error)
+bool write_all(int fd, const char* data, std::size_t size, int* error, write_function write)
 {
     while (size > 0) {
-        const long n = write_some(fd, data, size, error);
+        const long n = write(fd, data, size, error);
         if (n < 0)
             return false;
         if (n == 0) {
@@ -18,4 +19,9 @@ bool write_all(int fd, const char* data, std::size_t size, int* error)
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+const char* describe_error(int error)
+{
+    return std::strerror(error);
 }

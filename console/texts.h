@@ -1,68 +1,74 @@
-// The dialogue's words, exactly as the user reads them.  Every line ends
-// in one blank before its newline; the two prompts end in a blank and no
-// newline.  Each "%lf" figure of a line falls between a text and the one
-// after it: the texts that close one figure's line and open the next are
-// kept together, so that a report is a few block copies and ten numbers.
+// The dialogue's words, exactly as the user reads them, a line at a time
+// in the order they are printed.  Every line ends in one blank before its
+// newline; the two prompts end in a blank and no newline.  A line that
+// shows a figure is written with "%lf" where the figure goes.
 #ifndef VORLANE_CONSOLE_TEXTS_H
 #define VORLANE_CONSOLE_TEXTS_H
 
 #include <string_view>
 
+// A line with one figure: the text before "%lf" and the text after it.
+// Made at compile time, so a line without "%lf" does not build.
+struct figure_line {
+    std::string_view before;
+    std::string_view after;
+
+    consteval explicit figure_line(std::string_view line)
+        : before(line.substr(0, line.find("%lf"))), after(line.substr(line.find("%lf") + 3))
+    {
+    }
+};
+
 namespace texts {
 
 // clang-format off
 
-// Opens every cycle; the value of pi goes between the two halves.
-inline constexpr std::string_view header_before_pi =
-    " \n"
-    "------------------------------------------------ \n"
-    "Vorlane v1.0a \n"
-    " \n"
-    "Const Pi = ";
-inline constexpr std::string_view header_after_pi =
-    " \n"
-    " \n";
+// Lines that stand alone, and the two questions.
+inline constexpr std::string_view spacer    = " \n";
+inline constexpr std::string_view separator = "------------------------------------------------ \n";
+inline constexpr std::string_view banner    = "Vorlane v1.0a \n";
 
 inline constexpr std::string_view height_prompt = "Enter DD coil height : ";
-inline constexpr std::string_view width_prompt = "Please enter Window width: ";
-inline constexpr std::string_view spacer = " \n";
-inline constexpr std::string_view not_a_number = "Please enter a number. \n";
+inline constexpr std::string_view width_prompt  = "Please enter Window width: ";
 
-// The report, split around its ten figures.
-inline constexpr std::string_view report_height = "DD coil height = ";
-inline constexpr std::string_view report_width = " \nWindow width = ";
-inline constexpr std::string_view report_offset = " \nOffset width  = ";
-inline constexpr std::string_view report_l1 =
-    " \n"
-    " \n"
-    "Total length of all sides = L1 + L2 + L3 + L4 \n"
-    " \n"
-    "L1 = ";
-inline constexpr std::string_view report_l2 = " \nL2 = ";
-inline constexpr std::string_view report_l3 = " \nL3 = ";
-inline constexpr std::string_view report_l4 = " \nL4 = ";
-inline constexpr std::string_view report_total =
-    " \n"
-    " \n"
-    "Total length of all sides = ";
-inline constexpr std::string_view report_diameter =
-    " \n"
-    " \n"
-    "Spool mandrel diameter = Total length of all sides / Pi \n"
-    " \n"
-    "Spool mandrel diameter = ";
-inline constexpr std::string_view report_result =
-    " \n"
-    " \n"
-    "Result: ";
-// Closes a cycle: the end of the Result line, a spacer, the separator and
-// two spacers.
-inline constexpr std::string_view report_end =
-    " \n"
-    " \n"
-    "------------------------------------------------ \n"
-    " \n"
-    " \n";
+// The header opens every cycle: spacer, separator, banner, spacer, this
+// line, spacer.
+inline constexpr figure_line pi_line{"Const Pi = %lf \n"};
+
+// The report, line by line.
+inline constexpr figure_line      height_line           {"DD coil height = %lf \n"};
+inline constexpr figure_line      width_line            {"Window width = %lf \n"};
+inline constexpr figure_line      offset_line           {"Offset width  = %lf \n"};
+//                                spacer
+inline constexpr std::string_view total_formula_line   = "Total length of all sides = L1 + L2 + L3 + L4 \n";
+//                                spacer
+inline constexpr figure_line      l1_line               {"L1 = %lf \n"};
+inline constexpr figure_line      l2_line               {"L2 = %lf \n"};
+inline constexpr figure_line      l3_line               {"L3 = %lf \n"};
+inline constexpr figure_line      l4_line               {"L4 = %lf \n"};
+//                                spacer
+inline constexpr figure_line      total_line            {"Total length of all sides = %lf \n"};
+//                                spacer
+inline constexpr std::string_view diameter_formula_line = "Spool mandrel diameter = Total length of all sides / Pi \n";
+//                                spacer
+inline constexpr figure_line      diameter_line         {"Spool mandrel diameter = %lf \n"};
+//                                spacer
+inline constexpr figure_line      result_line           {"Result: %lf \n"};
+//                                spacer, separator, spacer, spacer
+
+// Between two cycles, while standard input is a terminal.
+inline constexpr std::string_view pause_prompt = "Press any key to continue . . . ";
+
+// A token that is not a number: the notice names it, shown safely and
+// cut short, and says how a number is written.  A second line says when
+// more of its line went with it.
+inline constexpr std::string_view refusal_before_token = "Not a number: \"";
+inline constexpr std::string_view refusal_after_token  = "\" (write digits, with a point for decimals, as in 12.5) \n";
+inline constexpr std::string_view refusal_rest_skipped = "The rest of that line was skipped too. \n";
+inline constexpr std::string_view token_cut_short      = "...";
+
+// Words that end the dialogue where a number is asked for, in any case.
+inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 
 // clang-format on
 

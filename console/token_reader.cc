@@ -11,6 +11,45 @@ bool is_space(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// Moves the unread bytes to the front, so that the rest of the buffer is
+// free for reading.
+void make_room(token_reader& in)
+{
+    if (in.next > 0) {
+        std::memmove(in.data, in.data + in.next, in.end - in.next);
+        in.end -= in.next;
+        in.next = 0;
+    }
+}
+
+// Waits for more input behind the unread bytes, once the question is on
+// the screen.  Only called with the buffer used up, so there is room.
+input_status fill_reader(token_reader& in, output_buffer& out)
+{
+    if (in.error != 0)
+        return input_status::failed;
+    if (in.at_end)
+        return input_status::ended;
+    make_room(in);
+    // Whoever is at the other end sees the question before we wait for
+    // the answer; input already buffered is used without a flush.
+    if (!flush_output(out))
+        return input_status::failed;
+    const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
+    if (n < 0)
+        return input_status::failed;
+    if (n == 0) {
+        in.at_end = true;
+        return input_status::ended;
+    }
+    in.end += static_cast<std::size_t>(n);
+    // A terminal hands over a line once Enter is pressed, and its echo
+    // leaves the cursor at the start of the next line.
+    if (in.from_terminal)
+        out.flushed_at_line_start = in.data[in.end - 1] == '\n';
+    return input_status::ok;
+}
+
 } // namespace
 
 void init_reader(token_reader& in, int fd)
@@ -24,43 +63,15 @@ void init_reader(token_reader& in, int fd)
     in.end = 0;
 }
 
-token_status fill_reader(token_reader& in, output_buffer& out)
-{
-    if (in.error != 0)
-        return token_status::read_error;
-    if (in.at_end)
-        return token_status::end_of_input;
-    if (in.next > 0) {
-        std::memmove(in.data, in.data + in.next, in.end - in.next);
-        in.end -= in.next;
-        in.next = 0;
-    }
-    if (in.end == input_capacity)
-        return token_status::token; // full already: nothing to wait for
-    // Whoever is at the other end sees the question before we wait for
-    // the answer; input already buffered is used without a flush.
-    if (!flush_output(out))
-        return token_status::output_failed;
-    const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
-    if (n < 0)
-        return token_status::read_error;
-    if (n == 0) {
-        in.at_end = true;
-        return token_status::end_of_input;
-    }
-    in.end += static_cast<std::size_t>(n);
-    return token_status::token;
-}
-
-token_status next_token(token_reader& in, output_buffer& out, std::string_view* token)
+input_status next_token(token_reader& in, output_buffer& out, std::string_view* token)
 {
     for (;;) {
         while (in.next < in.end && is_space(in.data[in.next]))
             ++in.next;
         if (in.next < in.end)
             break;
-        const token_status status = fill_reader(in, out);
-        if (status != token_status::token)
+        const input_status status = fill_reader(in, out);
+        if (status != input_status::ok)
             return status;
     }
 
@@ -82,30 +93,70 @@ token_status next_token(token_reader& in, output_buffer& out, std::string_view* 
             ++in.next;
             break;
         }
-        const token_status status = fill_reader(in, out);
-        if (status == token_status::end_of_input)
+        const input_status status = fill_reader(in, out);
+        if (status == input_status::ended)
             break; // the last token needs no white space after it
-        if (status != token_status::token)
+        if (status != input_status::ok)
             return status;
     }
     *token = std::string_view(in.token, kept);
-    return token_status::token;
+    return input_status::ok;
 }
 
-token_status skip_line(token_reader& in, output_buffer& out)
+input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
 {
+    *skipped_text = false;
     if (in.line_ended)
-        return token_status::token;
+        return input_status::ok;
     for (;;) {
-        const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
+        const char* const from = in.data + in.next;
+        const void* newline = std::memchr(from, '\n', in.end - in.next);
+        const char* const to = newline != nullptr ? static_cast<const char*>(newline) : in.data + in.end;
+        for (const char* p = from; p < to && !*skipped_text; ++p)
+            *skipped_text = !is_space(*p);
         if (newline != nullptr) {
-            in.next = static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) + 1;
+            in.next = static_cast<std::size_t>(to - in.data) + 1;
             in.line_ended = true;
-            return token_status::token;
+            return input_status::ok;
         }
         in.next = in.end;
-        const token_status status = fill_reader(in, out);
-        if (status != token_status::token)
+        const input_status status = fill_reader(in, out);
+        if (status != input_status::ok)
             return status;
     }
+}
+
+bool only_blanks_unread(const token_reader& in)
+{
+    for (std::size_t i = in.next; i < in.end; ++i) {
+        if (!is_space(in.data[i]))
+            return false;
+    }
+    return true;
+}
+
+arrival take_arriving_input(token_reader& in, int wait_ms)
+{
+    if (in.at_end || in.error != 0)
+        return arrival::stopped;
+    make_room(in);
+    if (in.end == input_capacity)
+        return arrival::none; // a read of nothing would look like the end
+    switch (wait_readable(in.fd, wait_ms, &in.error)) {
+    case readiness::timed_out:
+        return arrival::none;
+    case readiness::interrupted:
+        return arrival::interrupted;
+    case readiness::failed:
+        return arrival::stopped;
+    case readiness::ready:
+        break;
+    }
+    const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
+    if (n <= 0) {
+        in.at_end = n == 0;
+        return arrival::stopped;
+    }
+    in.end += static_cast<std::size_t>(n);
+    return arrival::some;
 }

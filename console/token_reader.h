@@ -27,9 +27,9 @@ struct token_reader {
     char token[longest_number + 1];
 };
 
-// output_failed: the flush before a wait failed, so the question could
-// not be asked, and out.error says why.
-enum class token_status { token, end_of_input, read_error, output_failed };
+// ok: done.  ended: the input ended first.  failed: a read failed (error
+// says why) or the flush before a wait did (the output's error says why).
+enum class input_status { ok, ended, failed };
 
 void init_reader(token_reader& in, int fd);
 
@@ -37,20 +37,39 @@ void init_reader(token_reader& in, int fd);
 // so that whatever is asked is on the screen.  A token longer than the
 // longest number comes back cut to longest_number + 1 bytes, which no
 // number is.
-token_status next_token(token_reader& in, output_buffer& out, std::string_view* token);
+input_status next_token(token_reader& in, output_buffer& out, std::string_view* token);
 
-// Drops the rest of the line that the last token stood on.
-token_status skip_line(token_reader& in, output_buffer& out);
+// Drops the rest of the line that the last token stood on, and tells
+// whether anything but blanks was on it.
+input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text);
 
-// Bytes already read from the input but not yet used.
-inline std::size_t pending_bytes(const token_reader& in)
+// What the pause between two cycles needs: it looks at input as it
+// arrives, takes at most one key press of it, and leaves the rest unread
+// for the next questions.
+
+// The bytes read but not yet used.
+inline std::string_view unread_input(const token_reader& in)
 {
-    return in.end - in.next;
+    return std::string_view(in.data + in.next, in.end - in.next);
 }
 
-// Takes more bytes into the buffer, after flushing out; for a caller who
-// knows they are there to be read at once (the pause, draining lines a
-// terminal has already completed).
-token_status fill_reader(token_reader& in, output_buffer& out);
+// Takes the first count unread bytes as used.
+inline void drop_input(token_reader& in, std::size_t count)
+{
+    in.next += count;
+}
+
+// Whether only white space is unread, which the next question would skip
+// anyway: no input typed ahead.
+bool only_blanks_unread(const token_reader& in);
+
+enum class arrival { some, none, interrupted, stopped };
+
+// Reads what arrives within wait_ms milliseconds (forever if negative, 0
+// for only what is already there) behind the unread bytes, using none of
+// it.  some: bytes came.  none: none came in time, or the buffer is full
+// and what it holds must be used first.  interrupted: a signal handler ran.
+// stopped: the input has ended or failed.
+arrival take_arriving_input(token_reader& in, int wait_ms);
 
 #endif

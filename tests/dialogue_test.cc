@@ -56,46 +56,83 @@ TEST(Dialogue, NumbersBeyondTheCycleWaitForTheNextCycles)
                   cycle(figures_100_by_20()) + cycle(figures_1_by_1) + cycle(figures_10_by_30) + ending());
 }
 
-TEST(Dialogue, EndOfInputAtEitherQuestion)
+TEST(Dialogue, EndOfInputOrAQuitWordAtEitherQuestion)
 {
-    expect_output("", ending());
-    expect_output("\n\n  \n", ending());
-    expect_output("100\n", header() + height_prompt + spacer + width_prompt + "\n");
-    expect_output("100 20\n1", cycle(figures_100_by_20()) + header() + height_prompt + spacer + width_prompt + "\n");
+    const std::string at_width = header() + height_prompt + spacer + width_prompt + "\n";
+    const struct {
+        const char* input;
+        std::string expected;
+    } cases[] = {
+        {"", ending()},
+        {"\n\n  \n", ending()},
+        {"100\n", at_width},
+        {"100 20\n1", cycle(figures_100_by_20()) + at_width},
+        {"quit\n100 20\n", ending()},
+        {"Q 100 20\n", ending()},
+        {"100 EXIT\n20\n", at_width},
+        {"100 20 qUiT", cycle(figures_100_by_20()) + ending()},
+        {"quitter 100 20\n5 6\n", header() + height_prompt + refusal("quitter", true) + height_prompt + spacer +
+                                      width_prompt + spacer +
+                                      report({"5.000000", "6.000000", "3.000000", "7.853982", "-1.000000", "4.712389",
+                                              "4.712389", "16.278760", "5.181690"}) +
+                                      ending()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        expect_output(c.input, c.expected);
+    }
 }
 
-TEST(Dialogue, RefusedTokensAreAskedAgainWithTheRestOfTheirLine)
+TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
 {
-    const std::string tokens[] = {"12,5",
-                                  "100mm",
-                                  "5-3",
-                                  "1e",
-                                  "0x10",
-                                  "inf",
-                                  "nan",
-                                  "abc",
-                                  "-",
-                                  ".",
-                                  "1e+",
-                                  "--5",
-                                  std::string(4097, '1'),
-                                  std::string("1\0", 2),
-                                  "\xff\xfe"};
-    for (const std::string& token : tokens) {
-        SCOPED_TRACE("token of " + std::to_string(token.size()) + " bytes: " + token.substr(0, 10));
-        // The 7 on the same line goes with the refused token.
-        expect_output(token + " 7\n100\n20\n", header() + height_prompt + refusal + height_prompt + spacer +
-                                                   width_prompt + spacer + report(figures_100_by_20()) + ending());
-        expect_output("100\n" + token + "\n20\n", header() + height_prompt + spacer + width_prompt + refusal +
-                                                      width_prompt + spacer + report(figures_100_by_20()) + ending());
+    const struct {
+        std::string token;
+        std::string shown;
+    } tokens[] = {
+        {"12,5", "12,5"},
+        {"100mm", "100mm"},
+        {"5-3", "5-3"},
+        {"1e", "1e"},
+        {"0x10", "0x10"},
+        {"inf", "inf"},
+        {"nan", "nan"},
+        {"abc", "abc"},
+        {"-", "-"},
+        {".", "."},
+        {"1e+", "1e+"},
+        {"--5", "--5"},
+        {"\"5\"", "\"5\""},
+        {std::string(4097, '1'), "11111111111111111111..."},
+        {std::string(5000, 'x'), "xxxxxxxxxxxxxxxxxxxx..."},
+        {std::string(21, 'y'), "yyyyyyyyyyyyyyyyyyyy..."},
+        {std::string(20, 'z'), "zzzzzzzzzzzzzzzzzzzz"},
+        {std::string("1\0", 2), "1?"},
+        {std::string("a\x1b[2J\0\a"
+                     "b",
+                     8),
+         "a?[2J??b"},
+        {"\xff\xfe\x7f", "???"},
+        {"\xc3\xa9t\xc3\xa9", "??t??"},
+    };
+    for (const auto& t : tokens) {
+        SCOPED_TRACE("token of " + std::to_string(t.token.size()) + " bytes: " + t.shown);
+        // The 7 on the same line goes with the refused token, and the
+        // notice says so; blanks alone after it are not worth a word.
+        expect_output(t.token + " 7\n100\n20\n", header() + height_prompt + refusal(t.shown, true) + height_prompt +
+                                                     spacer + width_prompt + spacer + report(figures_100_by_20()) +
+                                                     ending());
+        expect_output("100\n" + t.token + " \t \n20\n", header() + height_prompt + spacer + width_prompt +
+                                                            refusal(t.shown) + width_prompt + spacer +
+                                                            report(figures_100_by_20()) + ending());
     }
 }
 
 TEST(Dialogue, RefusalsInARowAndAtTheEnd)
 {
-    expect_output("a\nb c\n100 20\n", header() + height_prompt + refusal + height_prompt + refusal + height_prompt +
-                                          spacer + width_prompt + spacer + report(figures_100_by_20()) + ending());
-    expect_output("abc", header() + height_prompt + refusal + height_prompt + "\n");
+    expect_output("a\nb c\n100 20\n", header() + height_prompt + refusal("a") + height_prompt + refusal("b", true) +
+                                          height_prompt + spacer + width_prompt + spacer + report(figures_100_by_20()) +
+                                          ending());
+    expect_output("abc", header() + height_prompt + refusal("abc") + height_prompt + "\n");
 }
 
 TEST(Dialogue, NegativeAndZeroInputsAreReported)
@@ -111,8 +148,8 @@ TEST(Dialogue, ALongLineIsRefusedInBoundedMemory)
 {
     std::string input(20u << 20, 'x');
     input += " 5\n100 20\n";
-    expect_output(input, header() + height_prompt + refusal + height_prompt + spacer + width_prompt + spacer +
-                             report(figures_100_by_20()) + ending());
+    expect_output(input, header() + height_prompt + refusal(std::string(20, 'x') + "...", true) + height_prompt +
+                             spacer + width_prompt + spacer + report(figures_100_by_20()) + ending());
 }
 
 TEST(Dialogue, ACommaLocaleChangesNothing)
@@ -128,7 +165,7 @@ TEST(Dialogue, ACommaLocaleChangesNothing)
     if (installed == nullptr)
         GTEST_SKIP() << "no locale with a decimal comma is installed here";
     ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
-    expect_output("100 20\n12,5\n1.5 1\n", cycle(figures_100_by_20()) + header() + height_prompt + refusal +
+    expect_output("100 20\n12,5\n1.5 1\n", cycle(figures_100_by_20()) + header() + height_prompt + refusal("12,5") +
                                                height_prompt + spacer + width_prompt + spacer +
                                                report({"1.500000", "1.000000", "0.500000", "2.356194", "0.500000",
                                                        "0.785398", "0.785398", "4.426991", "1.409155"}) +

@@ -62,6 +62,12 @@ std::string report(const std::vector<std::string>& f)
     // clang-format on
 }
 
+std::string refusal(const std::string& shown, bool rest_skipped)
+{
+    return "\nNot a number: \"" + shown + "\" (write digits, with a point for decimals, as in 12.5) \n" +
+           (rest_skipped ? "The rest of that line was skipped too. \n" : "");
+}
+
 std::string cycle(const std::vector<std::string>& figures)
 {
     return header() + height_prompt + spacer + width_prompt + spacer + report(figures);

@@ -15,7 +15,11 @@ std::string header();
 
 inline const std::string height_prompt = "Enter DD coil height : ";
 inline const std::string width_prompt = "Please enter Window width: ";
-inline const std::string refusal = "Please enter a number. \n";
+// The notice for a refused token shown as shown, where no echoed Enter
+// ended the prompt's line (input from a file, or typed ahead), so that a
+// line break comes first; with rest_skipped, more than blanks went with
+// the token.
+std::string refusal(const std::string& shown, bool rest_skipped = false);
 
 // The report and the cycle's close, from the nine printed figures:
 // coil height, window width, offset width, L1, L2, L3, L4, total and

@@ -1,0 +1,83 @@
+#include "console/key_press.h"
+
+namespace {
+
+constexpr char escape = '\x1b';
+
+struct first_key {
+    std::size_t length;
+    bool complete; // false: the bytes so far may be the start of a longer key
+};
+
+bool is_continuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// One byte or one UTF-8 character.  A malformed sequence counts its lead
+// byte as the key.
+first_key character(std::string_view s)
+{
+    const auto lead = static_cast<unsigned char>(s[0]);
+    std::size_t need = 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        need = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        need = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        need = 4;
+    for (std::size_t i = 1; i < need; ++i) {
+        if (i == s.size())
+            return {i, false};
+        if (!is_continuation(s[i]))
+            return {1, true};
+    }
+    return {need, true};
+}
+
+// An escape sequence, s starting with ESC; alt_allowed says whether an
+// ESC before some other key may make it Alt with that key.
+first_key escape_sequence(std::string_view s, bool alt_allowed)
+{
+    if (s.size() == 1)
+        return {1, false};
+    if (s[1] == '[') {
+        // CSI: parameter and intermediate bytes, then a final byte.  The
+        // Linux console's function keys add one more: "ESC [ [ A".
+        std::size_t i = 2;
+        if (i < s.size() && s[i] == '[')
+            return s.size() > 3 ? first_key{4, true} : first_key{s.size(), false};
+        constexpr std::size_t longest_parameters = 32;
+        while (i < s.size() && s[i] >= 0x20 && s[i] <= 0x3F) {
+            if (++i - 2 > longest_parameters)
+                return {i, true};
+        }
+        if (i == s.size())
+            return {i, false};
+        return s[i] >= 0x40 && s[i] <= 0x7E ? first_key{i + 1, true} : first_key{i, true};
+    }
+    if (s[1] == 'O')
+        return s.size() > 2 ? first_key{3, true} : first_key{2, false};
+    if (!alt_allowed)
+        return {1, true};
+    const std::string_view rest = s.substr(1);
+    const first_key key = rest[0] == escape ? escape_sequence(rest, false) : character(rest);
+    return {1 + key.length, key.complete};
+}
+
+first_key first_key_of(std::string_view s)
+{
+    return s[0] == escape ? escape_sequence(s, true) : character(s);
+}
+
+} // namespace
+
+std::size_t key_press_bytes(std::string_view arrived, bool quiet)
+{
+    if (arrived.empty())
+        return quiet ? 0 : key_not_yet_known;
+    const first_key key = first_key_of(arrived);
+    if (key.length < arrived.size())
+        return 0;
+    return quiet ? arrived.size() : key_not_yet_known;
+}
