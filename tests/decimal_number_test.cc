@@ -80,6 +80,7 @@ TEST(DecimalNumber, AcceptsPlainDecimals)
         {joined({"0.", zeros(200), "1e1000"}), INFINITY},
         {joined({"0.000", zeros(400), "1e999"}), INFINITY},
         {joined({"0.", zeros(200), "1e201"}), 1.0},
+        {joined({"0.", zeros(3999), "1e4300"}), 1e300},
     };
     for (const auto& c : cases) {
         double value = -1234.5;

@@ -400,7 +400,7 @@ TEST(Terminal, CtrlZAndFgDuringThePause)
     kill(s.pid, SIGUSR1);
     usleep(100000);
     type(s, "4321\n");
-    EXPECT_TRUE(wait_for(s, "4321")) << "what was typed was not echoed:\n" << s.screen;
+    EXPECT_TRUE(wait_for(s, "4321", 1, 2000ms)) << "what was typed was not echoed:\n" << s.screen;
     EXPECT_TRUE(same_settings(current_settings(s), s.before));
     type(s, "\x04");
     EXPECT_TRUE(exited_with_success(finish(s)));
