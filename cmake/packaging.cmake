@@ -1,11 +1,8 @@
-# Install rules and packages: the program, its manual page and its papers.
+# Install rules and packages.  On Unix: the program, its manual page and
+# its papers in the usual places, a Debian package and a .tar.gz.  On
+# Windows: a .zip holding one folder with vorlane.exe and two text files
+# a Windows user can open, with Windows line ends.
 include(GNUInstallDirs)
-
-configure_file(${PROJECT_SOURCE_DIR}/docs/vorlane.1.in ${PROJECT_BINARY_DIR}/vorlane.1 @ONLY)
-
-install(TARGETS vorlane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_BINARY_DIR}/vorlane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES README.md LICENSE CHANGELOG.md docs/dd-coil.svg DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME vorlane)
 set(CPACK_PACKAGE_VENDOR "The Vorlane developers")
@@ -13,12 +10,51 @@ set(CPACK_PACKAGE_CONTACT "The Vorlane developers <vorlane@users.noreply.invalid
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DD coil calculator: side lengths and spool mandrel diameter")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+
 if(WIN32)
+  install(TARGETS vorlane RUNTIME DESTINATION .)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/README-windows.txt.in ${PROJECT_BINARY_DIR}/README.txt
+    @ONLY NEWLINE_STYLE CRLF)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-else()
-  set(CPACK_GENERATOR "DEB;TGZ")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-win32)
+  endif()
+  include(CPack)
+  return()
 endif()
 
+# The manual page, and the changelog in Debian's format (CHANGELOG.md
+# says the same for people reading the sources), compressed as Debian
+# wants them:
+# gzip -9 with no name or time stamp, so that the same source gives the
+# same bytes.
+configure_file(${PROJECT_SOURCE_DIR}/docs/vorlane.1.in ${PROJECT_BINARY_DIR}/vorlane.1 @ONLY)
+find_program(VORLANE_GZIP gzip REQUIRED)
+foreach(pair "vorlane.1|${PROJECT_BINARY_DIR}/vorlane.1" "changelog|${PROJECT_SOURCE_DIR}/docs/debian-changelog")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 name)
+  list(GET pair 1 source)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${name}.gz
+    COMMAND ${VORLANE_GZIP} -9n < ${source} > ${PROJECT_BINARY_DIR}/${name}.gz
+    DEPENDS ${source})
+endforeach()
+add_custom_target(vorlane_papers ALL DEPENDS ${PROJECT_BINARY_DIR}/vorlane.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
+
+install(TARGETS vorlane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The comment section only names the compiler; packages leave it out.
+if(CMAKE_OBJCOPY)
+  install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vorlane\")")
+endif()
+install(FILES ${PROJECT_BINARY_DIR}/vorlane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES README.md docs/dd-coil.svg docs/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR "DEB;TGZ")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
