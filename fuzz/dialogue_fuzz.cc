@@ -1,0 +1,157 @@
+// The whole dialogue over arbitrary input.  Beside the sanitizers' own
+// checks, its output must be well-formed: status 0, one refusal notice for
+// each refused token, and every cycle's report present, in order, with the
+// figures a model of the dialogue expects.  The model reads the same bytes
+// on its own: white-space separated tokens, a quit word ends, a number (as
+// strtod reads it) answers the question, anything else goes with the rest
+// of its line.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
+
+#include "console/dialogue.h"
+#include "geometry/mandrel.h"
+#include "reference.h"
+
+namespace {
+
+bool is_space(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool is_quit_word(std::string_view t)
+{
+    std::string lower;
+    for (const char c : t)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return lower == "q" || lower == "quit" || lower == "exit";
+}
+
+struct expected {
+    std::string reports; // the report lines of every cycle, in order
+    std::size_t refusals = 0;
+};
+
+std::string report(const mandrel_figures& f)
+{
+    using reference::fixed6;
+    return "DD coil height = " + fixed6(f.coil_height) + " \nWindow width = " + fixed6(f.window_width) +
+           " \nOffset width  = " + fixed6(f.offset_width) + " \nL1 = " + fixed6(f.l1) + " \nL2 = " + fixed6(f.l2) +
+           " \nL3 = " + fixed6(f.l3) + " \nL4 = " + fixed6(f.l4) +
+           " \nTotal length of all sides = " + fixed6(f.total_length) +
+           " \nSpool mandrel diameter = " + fixed6(f.mandrel_diameter) + " \nResult: " + fixed6(f.mandrel_diameter) +
+           " \n";
+}
+
+expected model(std::string_view in)
+{
+    expected e;
+    mandrel_figures f = {};
+    int asked = 0; // 0: the height, 1: the width
+    std::size_t i = 0;
+    for (;;) {
+        while (i < in.size() && is_space(in[i]))
+            ++i;
+        if (i == in.size())
+            return e;
+        const std::size_t start = i;
+        while (i < in.size() && !is_space(in[i]))
+            ++i;
+        const std::string_view token = in.substr(start, i - start);
+        const bool ended_line = i < in.size() && in[i] == '\n';
+        if (i < in.size())
+            ++i;
+        double value = 0;
+        if (reference::is_number(token, &value)) {
+            (asked == 0 ? f.coil_height : f.window_width) = value;
+            if (++asked == 2) {
+                compute_mandrel(f);
+                e.reports += report(f);
+                asked = 0;
+            }
+        } else if (is_quit_word(token)) {
+            return e;
+        } else {
+            ++e.refusals;
+            if (!ended_line) {
+                while (i < in.size() && in[i] != '\n')
+                    ++i;
+                if (i < in.size())
+                    ++i;
+            }
+        }
+    }
+}
+
+// The lines of the output that a report consists of, with a figure.
+std::string report_lines(const std::string& out)
+{
+    static const char* const starts[] = {"DD coil height = ",
+                                         "Window width = ",
+                                         "Offset width  = ",
+                                         "L1 = ",
+                                         "L2 = ",
+                                         "L3 = ",
+                                         "L4 = ",
+                                         "Total length of all sides = ",
+                                         "Spool mandrel diameter = ",
+                                         "Result: "};
+    std::string lines;
+    std::size_t at = 0;
+    while (at < out.size()) {
+        std::size_t end = out.find('\n', at);
+        end = end == std::string::npos ? out.size() : end + 1;
+        const std::string_view line(out.data() + at, end - at);
+        for (const char* s : starts) {
+            if (line.rfind(s, 0) == 0 && line != "Total length of all sides = L1 + L2 + L3 + L4 \n" &&
+                line != "Spool mandrel diameter = Total length of all sides / Pi \n")
+                lines.append(line);
+        }
+        at = end;
+    }
+    return lines;
+}
+
+std::size_t count(const std::string& text, std::string_view what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const int in = memfd_create("in", 0);
+    const int out = memfd_create("out", 0);
+    const int err = memfd_create("err", 0);
+    if (in < 0 || out < 0 || err < 0 || write(in, data, size) != static_cast<ssize_t>(size))
+        std::abort();
+    lseek(in, 0, SEEK_SET);
+    const int status = run_dialogue_over(in, out, err);
+    std::string output(static_cast<std::size_t>(lseek(out, 0, SEEK_END)), '\0');
+    if (pread(out, output.data(), output.size(), 0) != static_cast<ssize_t>(output.size()))
+        std::abort();
+    close(in);
+    close(out);
+    close(err);
+
+    const expected e = model(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (status != 0)
+        std::abort();
+    if (report_lines(output) != e.reports)
+        std::abort();
+    if (count(output, "\nNot a number: \"") != e.refusals)
+        std::abort();
+    // It ends with a question, answered by the end of the input.
+    if (output.size() < 2 || output.back() != '\n' || output[output.size() - 2] != ' ')
+        std::abort();
+    return 0;
+}

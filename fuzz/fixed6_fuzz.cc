@@ -1,0 +1,22 @@
+// The formatter against snprintf("%.6f") on any eight bytes read as a
+// double; a NaN, whatever its sign, is "nan".
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "console/fixed6.h"
+#include "reference.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size != sizeof(double))
+        return 0;
+    double x;
+    std::memcpy(&x, data, sizeof x);
+    char text[fixed6_max_length];
+    char* end = format_fixed6(x, text);
+    if (std::string(text, end) != reference::fixed6(x))
+        std::abort();
+    return 0;
+}
