@@ -1,5 +1,6 @@
 #include "console/key_pause.h"
 
+#include <cerrno>
 #include <csignal>
 #include <termios.h>
 #include <unistd.h>
@@ -20,15 +21,13 @@ namespace {
 // Shared with the signal handlers, which only call async-signal-safe
 // functions on them.
 int pause_fd = -1;
+int prompt_fd = -1; // where the pause prompt goes
 termios saved_settings;
 termios pause_settings;
 // Whether the terminal is in pause mode now: a handler that finds it
 // already put back leaves it alone, for by then the terminal may be the
 // shell's, with settings of its own.
 volatile sig_atomic_t in_pause_mode = 0;
-// Set when the pause is brought back to the foreground, so that it shows
-// again what it waits for.
-volatile sig_atomic_t resumed = 0;
 
 constexpr int handled_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT};
 constexpr int handled_count = static_cast<int>(sizeof handled_signals / sizeof handled_signals[0]);
@@ -56,6 +55,7 @@ void on_ending_signal(int signal_number)
 
 void on_stop_signal(int)
 {
+    const int saved_errno = errno;
     leave_pause_mode();
     std::signal(SIGTSTP, SIG_DFL);
     sigset_t stop_set;
@@ -67,16 +67,26 @@ void on_stop_signal(int)
     // up the pause again if the program is in the foreground.
     sigprocmask(SIG_BLOCK, &stop_set, nullptr);
     sigaction(SIGTSTP, &stop_action, nullptr);
+    errno = saved_errno;
 }
 
+// Back in the foreground after a stop: the pause takes up its mode again
+// and shows what it waits for, on a line of its own (the shell has written
+// its own lines meanwhile).  Nothing of the program's output is waiting in
+// its buffer during the pause, so this write comes in order.
 void on_continue_signal(int)
 {
     if (in_pause_mode != 0 || tcgetpgrp(pause_fd) != getpgrp())
         return; // not stopped by us, or continued in the background
+    const int saved_errno = errno;
     if (tcsetattr(pause_fd, TCSANOW, &pause_settings) == 0) {
         in_pause_mode = 1;
-        resumed = 1;
+        char prompt[1 + texts::pause_prompt.size()] = {'\n'};
+        texts::pause_prompt.copy(prompt + 1, texts::pause_prompt.size());
+        int ignored = 0;
+        static_cast<void>(write_all(prompt_fd, prompt, sizeof prompt, &ignored));
     }
+    errno = saved_errno;
 }
 
 void install_handlers()
@@ -109,27 +119,20 @@ void restore_handlers()
 // Waits for the key press in pause mode.  Every byte that arrives goes into
 // the reader's buffer; the pause takes it only when it was one key press,
 // and leaves a paste or a burst of keys whole for the next questions.
-void wait_for_key(token_reader& in, output_buffer& out)
+void wait_for_key(token_reader& in)
 {
     // Part of a line typed ahead during the report shows only now, out of
     // canonical mode: it ends the pause at once.
-    if (take_arriving_input(in, 0) != arrival::none)
+    const arrival typed_ahead = take_arriving_input(in, 0);
+    if (typed_ahead == arrival::some || typed_ahead == arrival::stopped)
         return;
     bool something_came = false;
     for (;;) {
         const arrival a = take_arriving_input(in, something_came ? key_quiet_ms : -1);
         if (a == arrival::stopped)
             return; // the next question meets the end or the error
-        if (a == arrival::interrupted) {
-            if (resumed != 0) {
-                resumed = 0;
-                put_text(out, "\n");
-                put_text(out, texts::pause_prompt);
-                if (!flush_output(out))
-                    return;
-            }
-            continue;
-        }
+        if (a == arrival::interrupted)
+            continue; // a stop and a continue, say: the wait goes on
         const std::size_t taken = key_press_bytes(unread_input(in), a == arrival::none);
         if (taken != key_not_yet_known) {
             drop_input(in, taken);
@@ -161,27 +164,28 @@ void pause_for_key(token_reader& in, output_buffer& out)
     if (only_blanks_unread(in) && !in.at_end && in.error == 0 && tcgetattr(in.fd, &saved_settings) == 0) {
         drop_input(in, unread_input(in).size());
         pause_fd = in.fd;
+        prompt_fd = out.fd;
         pause_settings = saved_settings;
         pause_settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
         pause_settings.c_cc[VMIN] = 1;
         pause_settings.c_cc[VTIME] = 0;
-        resumed = 0;
 
         install_handlers();
-        sigset_t handled;
-        sigemptyset(&handled);
-        for (const int s : handled_signals)
-            sigaddset(&handled, s);
-        sigset_t previous_mask;
-        // The mode and the flag that records it change together.
-        sigprocmask(SIG_BLOCK, &handled, &previous_mask);
+        // The flag first: a handler that runs before the mode is set puts
+        // back what is there anyway.  In the background the change stops
+        // the program with SIGTTOU, as it would any program, until fg.
+        in_pause_mode = 1;
         if (tcsetattr(in.fd, TCSANOW, &pause_settings) == 0)
-            in_pause_mode = 1;
-        sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-        if (in_pause_mode != 0)
-            wait_for_key(in, out);
-        sigaddset(&handled, SIGTTOU); // the terminal is put back in any case
-        sigprocmask(SIG_BLOCK, &handled, &previous_mask);
+            wait_for_key(in);
+        // Put back even from the background, where SIGTTOU would stop the
+        // program again; the handlers stay out of the way meanwhile.
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int s : handled_signals)
+            sigaddset(&held, s);
+        sigaddset(&held, SIGTTOU);
+        sigset_t previous_mask;
+        sigprocmask(SIG_BLOCK, &held, &previous_mask);
         leave_pause_mode();
         sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
         restore_handlers();

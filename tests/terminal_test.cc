@@ -45,7 +45,7 @@ terminal_session start_session(bool hangup_ignored = false)
 
 // Reads the screen until text has appeared count times in all, or the
 // time is up.
-bool wait_for(terminal_session& s, const std::string& text, int count = 1, std::chrono::milliseconds limit = 10000ms)
+bool wait_for(terminal_session& s, const std::string& text, int count = 1, std::chrono::milliseconds limit = 5000ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -101,7 +101,7 @@ bool wait_for_pause_mode(const terminal_session& s)
 
 // The exit status once the program has ended, or -1 if it is still
 // running when the time is up; then it is killed, so no test hangs.
-int finish(terminal_session& s, std::chrono::milliseconds limit = 10000ms)
+int finish(terminal_session& s, std::chrono::milliseconds limit = 5000ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
