@@ -34,14 +34,13 @@ endif()
 # same bytes.
 configure_file(${PROJECT_SOURCE_DIR}/docs/vorlane.1.in ${PROJECT_BINARY_DIR}/vorlane.1 @ONLY)
 find_program(VORLANE_GZIP gzip REQUIRED)
-foreach(pair "vorlane.1|${PROJECT_BINARY_DIR}/vorlane.1" "changelog|${PROJECT_SOURCE_DIR}/docs/debian-changelog")
-  string(REPLACE "|" ";" pair "${pair}")
-  list(GET pair 0 name)
-  list(GET pair 1 source)
-  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${name}.gz
-    COMMAND ${VORLANE_GZIP} -9n < ${source} > ${PROJECT_BINARY_DIR}/${name}.gz
+function(vorlane_gzip source name)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${name}
+    COMMAND ${VORLANE_GZIP} -9n < ${source} > ${PROJECT_BINARY_DIR}/${name}
     DEPENDS ${source})
-endforeach()
+endfunction()
+vorlane_gzip(${PROJECT_BINARY_DIR}/vorlane.1 vorlane.1.gz)
+vorlane_gzip(${PROJECT_SOURCE_DIR}/docs/debian-changelog changelog.gz)
 add_custom_target(vorlane_papers ALL DEPENDS ${PROJECT_BINARY_DIR}/vorlane.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
 
 install(TARGETS vorlane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -6,10 +6,10 @@
 #include <cstring>
 
 // A report prints ten numbers a cycle, eight of them distinct, so this is
-// the program's hot path.  Below 2^64 the six decimals of a binary64 value m * 2^e come out
-// exactly from integer arithmetic: the integer part is m shifted, and the
-// decimals are the rest times 10^6 over 2^-e, at most 73 bits wide, rounded
-// half to even.  Larger values are rare enough to leave to the standard
+// the program's hot path.  Below 2^64 the six decimals of a binary64 value
+// m * 2^e come out exactly from integer arithmetic: the integer part is m
+// shifted, and the decimals are the rest times 10^6 over 2^-e, at most 73
+// bits wide, rounded half to even.  Larger values are rare enough to leave to the standard
 // library's exact conversion.
 
 namespace {

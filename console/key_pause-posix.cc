@@ -116,10 +116,10 @@ void restore_handlers()
         sigaction(handled_signals[i], &previous_actions[i], nullptr);
 }
 
-// Waits for the key press in pause mode.  Every byte that arrives goes into
-// the reader's buffer; the pause takes it only when it was one key press,
-// and leaves a paste or a burst of keys whole for the next questions.
-void wait_for_key(token_reader& in)
+// In pause mode: every byte that arrives goes into the reader's buffer;
+// the pause takes it only when it was one key press, and leaves a paste or
+// a burst of keys whole for the next questions.
+void wait_in_pause_mode(token_reader& in)
 {
     // Part of a line typed ahead during the report shows only now, out of
     // canonical mode: it ends the pause at once.
@@ -142,6 +142,8 @@ void wait_for_key(token_reader& in)
     }
 }
 
+} // namespace
+
 // The lines that the terminal has already completed were typed for the
 // next questions, and so was an end of input (Ctrl-D): take them in while
 // the terminal is still in canonical mode, where they are whole.
@@ -151,44 +153,34 @@ void take_typed_ahead(token_reader& in)
     }
 }
 
-} // namespace
-
-void pause_for_key(token_reader& in, output_buffer& out)
+void wait_for_key_press(token_reader& in, const output_buffer& out)
 {
-    if (!in.from_terminal)
+    if (tcgetattr(in.fd, &saved_settings) != 0)
         return;
-    put_text(out, texts::pause_prompt);
-    if (!flush_output(out))
-        return;
-    take_typed_ahead(in);
-    if (only_blanks_unread(in) && !in.at_end && in.error == 0 && tcgetattr(in.fd, &saved_settings) == 0) {
-        drop_input(in, unread_input(in).size());
-        pause_fd = in.fd;
-        prompt_fd = out.fd;
-        pause_settings = saved_settings;
-        pause_settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        pause_settings.c_cc[VMIN] = 1;
-        pause_settings.c_cc[VTIME] = 0;
+    pause_fd = in.fd;
+    prompt_fd = out.fd;
+    pause_settings = saved_settings;
+    pause_settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    pause_settings.c_cc[VMIN] = 1;
+    pause_settings.c_cc[VTIME] = 0;
 
-        install_handlers();
-        // The flag first: a handler that runs before the mode is set puts
-        // back what is there anyway.  In the background the change stops
-        // the program with SIGTTOU, as it would any program, until fg.
-        in_pause_mode = 1;
-        if (tcsetattr(in.fd, TCSANOW, &pause_settings) == 0)
-            wait_for_key(in);
-        // Put back even from the background, where SIGTTOU would stop the
-        // program again; the handlers stay out of the way meanwhile.
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int s : handled_signals)
-            sigaddset(&held, s);
-        sigaddset(&held, SIGTTOU);
-        sigset_t previous_mask;
-        sigprocmask(SIG_BLOCK, &held, &previous_mask);
-        leave_pause_mode();
-        sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-        restore_handlers();
-    }
-    put_text(out, "\n");
+    install_handlers();
+    // The flag first: a handler that runs before the mode is set puts back
+    // what is there anyway.  In the background the change stops the
+    // program with SIGTTOU, as it would any program, until fg.
+    in_pause_mode = 1;
+    if (tcsetattr(in.fd, TCSANOW, &pause_settings) == 0)
+        wait_in_pause_mode(in);
+    // Put back even from the background, where SIGTTOU would stop the
+    // program again; the handlers stay out of the way meanwhile.
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int s : handled_signals)
+        sigaddset(&held, s);
+    sigaddset(&held, SIGTTOU);
+    sigset_t previous_mask;
+    sigprocmask(SIG_BLOCK, &held, &previous_mask);
+    leave_pause_mode();
+    sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+    restore_handlers();
 }

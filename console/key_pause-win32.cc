@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "console/key_press.h"
-#include "console/texts.h"
 
 // The console keeps what is typed as key events until a read takes them,
 // so the pause only looks at them: it takes the one event of a single key
@@ -73,8 +72,18 @@ long pending_key_presses(HANDLE console)
     }
 }
 
-void wait_for_key(HANDLE console)
+} // namespace
+
+// The console keeps typed-ahead lines as key events: nothing to take.
+void take_typed_ahead(token_reader&) {}
+
+void wait_for_key_press(token_reader& in, const output_buffer&)
 {
+    const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
+    // Keys typed ahead and still pending in the console end the pause at
+    // once, consumed by nothing.
+    if (pending_key_presses(console) != 0)
+        return;
     for (;;) {
         if (WaitForSingleObject(console, INFINITE) != WAIT_OBJECT_0)
             return;
@@ -98,23 +107,4 @@ void wait_for_key(HANDLE console)
         }
         return;
     }
-}
-
-} // namespace
-
-void pause_for_key(token_reader& in, output_buffer& out)
-{
-    if (!in.from_terminal)
-        return;
-    put_text(out, texts::pause_prompt);
-    if (!flush_output(out))
-        return;
-    const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
-    // Input typed ahead, read already or still pending in the console,
-    // ends the pause at once.
-    if (only_blanks_unread(in) && !in.at_end && in.error == 0 && pending_key_presses(console) == 0) {
-        drop_input(in, unread_input(in).size());
-        wait_for_key(console);
-    }
-    put_text(out, "\n");
 }

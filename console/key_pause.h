@@ -15,4 +15,15 @@
 // one.  A failed write shows in out.error, a failed read in the reader.
 void pause_for_key(token_reader& in, output_buffer& out);
 
+// The platform's part, for standard input at a terminal or console.
+
+// Takes into the reader what was typed ahead and is already whole.
+void take_typed_ahead(token_reader& in);
+
+// Waits for one key press and takes it, and nothing else: input that
+// comes with it, or is pending already, ends the wait and stays for the
+// next questions.  The terminal is left as it was found.  Anything it
+// shows meanwhile goes to out's stream, whose buffer is empty.
+void wait_for_key_press(token_reader& in, const output_buffer& out);
+
 #endif
