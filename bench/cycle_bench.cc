@@ -9,8 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "console/decimal_number.h"
-#include "console/fixed6.h"
+#include "console/number_parse.h"
+#include "console/number_format.h"
 #include "geometry/mandrel.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <memory>
 #include <string_view>
 
-#include "console/fixed6.h"
-#include "console/key_pause.h"
-#include "console/output_buffer.h"
+#include "console/number_format.h"
+#include "console/pause.h"
+#include "console/stream_output.h"
 #include "console/stream_io.h"
-#include "console/texts.h"
-#include "console/token_reader.h"
+#include "console/dialogue_texts.h"
+#include "console/stream_input.h"
 #include "geometry/mandrel.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "console/output_buffer.h"
+#include "console/stream_output.h"
 
 #include "console/stream_io.h"
 

@@ -1,4 +1,4 @@
-#include "console/token_reader.h"
+#include "console/stream_input.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "console/key_pause.h"
+#include "console/pause.h"
 
-#include "console/texts.h"
+#include "console/dialogue_texts.h"
 
 // What every platform's pause does alike; the terminal or console work is
-// in key_pause-posix.cc and key_pause-win32.cc.
+// in pause-posix.cc and pause-win32.cc.
 void pause_for_key(token_reader& in, output_buffer& out)
 {
     if (!in.from_terminal)

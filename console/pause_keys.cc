@@ -1,4 +1,4 @@
-#include "console/key_press.h"
+#include "console/pause_keys.h"
 
 namespace {
 

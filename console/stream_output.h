@@ -2,8 +2,8 @@
 // buffer and written with few system calls.  A failed write is kept, not
 // retried, and everything after it is dropped, so the dialogue can stop at
 // its next step and say why.
-#ifndef VORLANE_CONSOLE_OUTPUT_BUFFER_H
-#define VORLANE_CONSOLE_OUTPUT_BUFFER_H
+#ifndef VORLANE_CONSOLE_STREAM_OUTPUT_H
+#define VORLANE_CONSOLE_STREAM_OUTPUT_H
 
 #include <cstddef>
 #include <cstring>

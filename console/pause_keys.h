@@ -2,8 +2,8 @@
 // between two cycles takes exactly one key press: anything more that
 // arrives with it (a paste, keys typed faster than the program reads) is
 // input for the next questions and must be left for them.
-#ifndef VORLANE_CONSOLE_KEY_PRESS_H
-#define VORLANE_CONSOLE_KEY_PRESS_H
+#ifndef VORLANE_CONSOLE_PAUSE_KEYS_H
+#define VORLANE_CONSOLE_PAUSE_KEYS_H
 
 #include <cstddef>
 #include <string_view>

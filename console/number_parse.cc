@@ -1,4 +1,4 @@
-#include "console/decimal_number.h"
+#include "console/number_parse.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "console/fixed6.h"
+#include "console/number_format.h"
 
 #include <bit>
 #include <charconv>

@@ -1,7 +1,7 @@
 // The report's number formatter against the C library's printf("%lf"),
 // an independent reference: millions of random values and the cases where
 // rounding is hardest.
-#include "console/fixed6.h"
+#include "console/number_format.h"
 
 #include <bit>
 #include <cfloat>

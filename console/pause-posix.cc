@@ -1,13 +1,13 @@
-#include "console/key_pause.h"
+#include "console/pause.h"
 
 #include <cerrno>
 #include <csignal>
 #include <termios.h>
 #include <unistd.h>
 
-#include "console/key_press.h"
+#include "console/pause_keys.h"
 #include "console/stream_io.h"
-#include "console/texts.h"
+#include "console/dialogue_texts.h"
 
 // The terminal is put in non-canonical mode without echo, so that one key
 // does, with no Enter, and nothing shows.  It must be put back exactly as

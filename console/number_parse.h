@@ -1,7 +1,7 @@
 // What the dialogue accepts as a number: a whole token in plain decimal
 // notation, converted to the nearest binary64.
-#ifndef VORLANE_CONSOLE_DECIMAL_NUMBER_H
-#define VORLANE_CONSOLE_DECIMAL_NUMBER_H
+#ifndef VORLANE_CONSOLE_NUMBER_PARSE_H
+#define VORLANE_CONSOLE_NUMBER_PARSE_H
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 // The pause's one question, "one key or more?", bytes in and the count it
 // takes out; expected counts from the terminals' key encodings.
-#include "console/key_press.h"
+#include "console/pause_keys.h"
 
 #include <cstdio>
 #include <string>

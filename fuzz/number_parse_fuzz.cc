@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "console/decimal_number.h"
+#include "console/number_parse.h"
 #include "reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -4,8 +4,8 @@
 // text as the C library's printf("%lf") in the classic locale, whatever
 // locale the process has, "inf" and "-inf" included; but a NaN is "nan"
 // whatever its sign, which no processor agrees on.
-#ifndef VORLANE_CONSOLE_FIXED6_H
-#define VORLANE_CONSOLE_FIXED6_H
+#ifndef VORLANE_CONSOLE_NUMBER_FORMAT_H
+#define VORLANE_CONSOLE_NUMBER_FORMAT_H
 
 // Longest result: "-", 309 integer digits, ".", six decimals.
 inline constexpr int fixed6_max_length = 317;

@@ -1,10 +1,10 @@
-#include "console/key_pause.h"
+#include "console/pause.h"
 
 #include <io.h>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "console/key_press.h"
+#include "console/pause_keys.h"
 
 // The console keeps what is typed as key events until a read takes them,
 // so the pause only looks at them: it takes the one event of a single key

@@ -4,14 +4,14 @@
 // the following cycles, and the pause between cycles cannot swallow them.
 // Memory stays the same whatever the input: a token is kept only up to
 // one byte more than the longest number, and the rest of it skipped.
-#ifndef VORLANE_CONSOLE_TOKEN_READER_H
-#define VORLANE_CONSOLE_TOKEN_READER_H
+#ifndef VORLANE_CONSOLE_STREAM_INPUT_H
+#define VORLANE_CONSOLE_STREAM_INPUT_H
 
 #include <cstddef>
 #include <string_view>
 
-#include "console/decimal_number.h"
-#include "console/output_buffer.h"
+#include "console/number_parse.h"
+#include "console/stream_output.h"
 
 inline constexpr std::size_t input_capacity = std::size_t{1} << 16;
 

@@ -2,8 +2,8 @@
 // in the order they are printed.  Every line ends in one blank before its
 // newline; the two prompts end in a blank and no newline.  A line that
 // shows a figure is written with "%lf" where the figure goes.
-#ifndef VORLANE_CONSOLE_TEXTS_H
-#define VORLANE_CONSOLE_TEXTS_H
+#ifndef VORLANE_CONSOLE_DIALOGUE_TEXTS_H
+#define VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 
 #include <string_view>
 

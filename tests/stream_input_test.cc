@@ -1,6 +1,6 @@
 // The reader on its own: tokens across its buffer's edges, lines skipped,
 // and input kept unread for the pause, up to a full buffer.
-#include "console/token_reader.h"
+#include "console/stream_input.h"
 
 #include <cstdio>
 #include <memory>

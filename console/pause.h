@@ -5,11 +5,11 @@
 // already there when it begins ends it at once, and a paste or keys typed
 // in a burst end it too, all of them kept for the next questions.  One
 // file per platform.
-#ifndef VORLANE_CONSOLE_KEY_PAUSE_H
-#define VORLANE_CONSOLE_KEY_PAUSE_H
+#ifndef VORLANE_CONSOLE_PAUSE_H
+#define VORLANE_CONSOLE_PAUSE_H
 
-#include "console/output_buffer.h"
-#include "console/token_reader.h"
+#include "console/stream_output.h"
+#include "console/stream_input.h"
 
 // Returns after the key press, or at once where nobody is there to press
 // one.  A failed write shows in out.error, a failed read in the reader.

@@ -1,6 +1,6 @@
 // What counts as a number, and its value, against the C library's strtod
 // in the classic locale as the reference.
-#include "console/decimal_number.h"
+#include "console/number_parse.h"
 
 #include <bit>
 #include <cmath>

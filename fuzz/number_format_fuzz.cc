@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/fixed6.h"
+#include "console/number_format.h"
 #include "reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
