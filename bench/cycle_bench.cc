@@ -61,10 +61,10 @@ BENCHMARK(parse_strtod);
 void format_ours(benchmark::State& state)
 {
     const auto values = report_values();
-    char text[fixed6_max_length];
+    char text[figure_max_length];
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(format_fixed6(values[i++ & 4095], text));
+        benchmark::DoNotOptimize(format_figure(values[i++ & 4095], text));
         benchmark::ClobberMemory();
     }
 }
@@ -73,7 +73,7 @@ BENCHMARK(format_ours);
 void format_to_chars(benchmark::State& state)
 {
     const auto values = report_values();
-    char text[fixed6_max_length];
+    char text[figure_max_length];
     std::size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
@@ -100,7 +100,7 @@ BENCHMARK(format_snprintf);
 void cycle_compute_and_format(benchmark::State& state)
 {
     const auto texts = typed_sizes();
-    char text[fixed6_max_length];
+    char text[figure_max_length];
     std::size_t i = 0;
     for (auto _ : state) {
         mandrel_figures f = {};
@@ -110,7 +110,7 @@ void cycle_compute_and_format(benchmark::State& state)
         compute_mandrel(f);
         for (double v :
              {f.coil_height, f.window_width, f.offset_width, f.l1, f.l2, f.l3, f.total_length, f.mandrel_diameter, pi})
-            benchmark::DoNotOptimize(format_fixed6(v, text));
+            benchmark::DoNotOptimize(format_figure(v, text));
         benchmark::ClobberMemory();
     }
 }

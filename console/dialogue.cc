@@ -37,7 +37,7 @@ char* put(char* at, const figure_line& line, double value, std::string_view* dig
 {
     at = put(at, line.before);
     char* const figure = at;
-    at = format_fixed6(value, at);
+    at = format_figure(value, at);
     if (digits != nullptr)
         *digits = std::string_view(figure, static_cast<std::size_t>(at - figure));
     return put(at, line.after);
@@ -50,7 +50,7 @@ char* put(char* at, const figure_line& line, std::string_view digits)
 
 constexpr std::size_t line_room(const figure_line& line)
 {
-    return line.before.size() + fixed6_max_length + line.after.size();
+    return line.before.size() + figure_max_length + line.after.size();
 }
 
 // The whole report, at most.

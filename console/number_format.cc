@@ -128,13 +128,13 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
 char* format_by_library(double value, char* out)
 {
     // Exact and locale-free, like printf in the classic locale.
-    const auto result = std::to_chars(out, out + fixed6_max_length, value, std::chars_format::fixed, 6);
+    const auto result = std::to_chars(out, out + figure_max_length, value, std::chars_format::fixed, 6);
     return result.ptr;
 }
 
 } // namespace
 
-char* format_fixed6(double value, char* out)
+char* format_figure(double value, char* out)
 {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);

@@ -8,10 +8,10 @@
 #define VORLANE_CONSOLE_NUMBER_FORMAT_H
 
 // Longest result: "-", 309 integer digits, ".", six decimals.
-inline constexpr int fixed6_max_length = 317;
+inline constexpr int figure_max_length = 317;
 
-// Writes the text of value at out, which has room for fixed6_max_length
+// Writes the text of value at out, which has room for figure_max_length
 // bytes, and returns the end of it.  No terminating NUL.
-char* format_fixed6(double value, char* out);
+char* format_figure(double value, char* out);
 
 #endif

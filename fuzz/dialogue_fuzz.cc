@@ -39,13 +39,13 @@ struct expected {
 
 std::string report(const mandrel_figures& f)
 {
-    using reference::fixed6;
-    return "DD coil height = " + fixed6(f.coil_height) + " \nWindow width = " + fixed6(f.window_width) +
-           " \nOffset width  = " + fixed6(f.offset_width) + " \nL1 = " + fixed6(f.l1) + " \nL2 = " + fixed6(f.l2) +
-           " \nL3 = " + fixed6(f.l3) + " \nL4 = " + fixed6(f.l4) +
-           " \nTotal length of all sides = " + fixed6(f.total_length) +
-           " \nSpool mandrel diameter = " + fixed6(f.mandrel_diameter) + " \nResult: " + fixed6(f.mandrel_diameter) +
-           " \n";
+    using reference::figure_text;
+    return "DD coil height = " + figure_text(f.coil_height) + " \nWindow width = " + figure_text(f.window_width) +
+           " \nOffset width  = " + figure_text(f.offset_width) + " \nL1 = " + figure_text(f.l1) +
+           " \nL2 = " + figure_text(f.l2) + " \nL3 = " + figure_text(f.l3) + " \nL4 = " + figure_text(f.l4) +
+           " \nTotal length of all sides = " + figure_text(f.total_length) +
+           " \nSpool mandrel diameter = " + figure_text(f.mandrel_diameter) +
+           " \nResult: " + figure_text(f.mandrel_diameter) + " \n";
 }
 
 expected model(std::string_view in)

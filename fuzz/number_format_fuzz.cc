@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     double x;
     std::memcpy(&x, data, sizeof x);
-    char text[fixed6_max_length];
-    char* end = format_fixed6(x, text);
-    if (std::string(text, end) != reference::fixed6(x))
+    char text[figure_max_length];
+    char* end = format_figure(x, text);
+    if (std::string(text, end) != reference::figure_text(x))
         std::abort();
     return 0;
 }

@@ -28,7 +28,7 @@ inline bool is_number(std::string_view token, double* value)
     return end == text.c_str() + text.size();
 }
 
-inline std::string fixed6(double x)
+inline std::string figure_text(double x)
 {
     if (std::isnan(x))
         return "nan";

@@ -17,8 +17,8 @@ namespace {
 
 std::string ours(double x)
 {
-    char text[fixed6_max_length + 1];
-    char* end = format_fixed6(x, text);
+    char text[figure_max_length + 1];
+    char* end = format_figure(x, text);
     return std::string(text, end);
 }
 
@@ -41,7 +41,7 @@ int count_differences(double x, int* shown)
     return 1;
 }
 
-TEST(Fixed6, ExamplesFromTheReport)
+TEST(NumberFormat, ExamplesFromTheReport)
 {
     const struct {
         double value;
@@ -65,7 +65,7 @@ TEST(Fixed6, ExamplesFromTheReport)
         EXPECT_EQ(ours(c.value), c.text) << std::hexfloat << c.value;
 }
 
-TEST(Fixed6, HardCasesMatchPrintf)
+TEST(NumberFormat, HardCasesMatchPrintf)
 {
     int shown = 0;
     int differences = 0;
@@ -106,7 +106,7 @@ TEST(Fixed6, HardCasesMatchPrintf)
     EXPECT_EQ(differences, 0);
 }
 
-TEST(Fixed6, ValuesThatAreNotFinite)
+TEST(NumberFormat, ValuesThatAreNotFinite)
 {
     // Infinities as printf spells them; a NaN without a sign, which no
     // two processors agree on.
@@ -145,13 +145,13 @@ int random_differences(int count)
     return differences;
 }
 
-TEST(Fixed6, RandomValuesMatchPrintf)
+TEST(NumberFormat, RandomValuesMatchPrintf)
 {
     EXPECT_EQ(random_differences(100000), 0);
 }
 
 // Millions of them: behind the label "long".
-TEST(Fixed6Exhaustive, RandomValuesMatchPrintf)
+TEST(NumberFormatExhaustive, RandomValuesMatchPrintf)
 {
     EXPECT_EQ(random_differences(2000000), 0);
 }

@@ -30,7 +30,7 @@ std::string joined(std::initializer_list<std::string> parts)
 
 // Expected values are the compiler's own reading of the same literal,
 // correctly rounded, or worked out by hand.
-TEST(DecimalNumber, AcceptsPlainDecimals)
+TEST(NumberParse, AcceptsPlainDecimals)
 {
     const struct {
         std::string token;
@@ -94,7 +94,7 @@ TEST(DecimalNumber, AcceptsPlainDecimals)
     EXPECT_TRUE(std::signbit(value) && value == 0.0);
 }
 
-TEST(DecimalNumber, RefusesEverythingElseWhole)
+TEST(NumberParse, RefusesEverythingElseWhole)
 {
     const char* refused[] = {
         "",      "+",    "-",   ".",    "e5",   "1e",       "1e+",  "1e-",   "12,5", "100mm",
@@ -139,7 +139,7 @@ std::string random_decimal(std::mt19937_64& random, int longest, int least_expon
 
 // Correct rounding, checked on random decimal texts against strtod, which
 // rounds correctly in glibc and overflows and underflows the same way.
-TEST(DecimalNumber, ValuesMatchStrtod)
+TEST(NumberParse, ValuesMatchStrtod)
 {
     std::mt19937_64 random(7);
     int differences = 0;

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t wait = key_not_yet_known;
 
-TEST(KeyPress, HowManyBytesThePauseTakes)
+TEST(PauseKeys, HowManyBytesThePauseTakes)
 {
     const struct {
         std::string arrived;

@@ -53,7 +53,7 @@ std::string many_tokens(int count)
     return text;
 }
 
-TEST(TokenReader, TokensAcrossTheBufferAndACutLongOne)
+TEST(StreamInput, TokensAcrossTheBufferAndACutLongOne)
 {
     const std::string long_token(longest_number + 100, '7');
     reader_on_file r(many_tokens(30000) + long_token + " last");
@@ -66,7 +66,7 @@ TEST(TokenReader, TokensAcrossTheBufferAndACutLongOne)
     EXPECT_TRUE(r.in->at_end);
 }
 
-TEST(TokenReader, SkippingALineSaysWhetherTextWentWithIt)
+TEST(StreamInput, SkippingALineSaysWhetherTextWentWithIt)
 {
     reader_on_file r("a \t \nb c\nd\ne f");
     const struct {
@@ -87,7 +87,7 @@ TEST(TokenReader, SkippingALineSaysWhetherTextWentWithIt)
     }
 }
 
-TEST(TokenReader, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
+TEST(StreamInput, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
 {
     const std::string text = many_tokens(20000); // well over one buffer
     ASSERT_GT(text.size(), input_capacity);
