@@ -20,8 +20,8 @@ struct dialogue_streams {
 };
 
 // How a cycle ended: done and paused, or the input ended (or a quit word
-// came), or a read or a write failed.
-enum class cycle_end { completed, input_ended, failed };
+// came) at a question or at the pause, or a read or a write failed.
+enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
 // The report is written straight into the output buffer, a pointer moving
 // along it: fixed copies and numbers, no checks between them.
@@ -187,7 +187,8 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
     put_text(s.out, texts::spacer);
     compute_mandrel(figures);
     put_report(s.out, figures);
-    pause_for_key(s.in, s.out);
+    if (pause_for_key(s.in, s.out) == pause_end::input_ended)
+        return cycle_end::ended_at_pause;
     return cycle_end::completed;
 }
 
@@ -211,8 +212,8 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
     // Both buffers together are larger than some platforms like to see
     // on the stack; one allocation serves the whole run.
     const auto s = std::make_unique<dialogue_streams>();
-    init_reader(s->in, input_fd);
     init_output(s->out, output_fd);
+    init_reader(s->in, input_fd, s->out);
     char header[header_room];
     const std::string_view header_text(header, make_header(header));
 

@@ -6,24 +6,24 @@
 
 #include "console/pause_keys.h"
 
-// The console keeps what is typed as key events until a read takes them,
-// so the pause only looks at them: it takes the one event of a single key
+// The console keeps what is typed as input events until a read takes them,
+// so the pause only looks at them: it takes the events of a single key
 // press and leaves everything else, typed-ahead lines and pastes, for the
-// next questions.  The console's mode is not changed, so there is nothing
-// to put back, and Ctrl-C still ends the program as it always does.
+// next questions, which the console echoes as they are read.  The
+// console's mode is not changed, so there is nothing to put back, and
+// Ctrl-C still ends the program as it always does.  What a key press is
+// decided in pause_keys.cc; this file only reads and peeks.
 
 namespace {
 
-// A key-down that a person means as a key press: one that types a
-// character, or a key of its own (an arrow, a function key); not Shift,
-// Ctrl, Alt, a lock key or a Windows key alone.
-bool is_key_press(const INPUT_RECORD& r)
+constexpr DWORD most_events = 256;
+constexpr char16_t ctrl_z = 0x1a;
+
+bool is_modifier_alone(const KEY_EVENT_RECORD& key)
 {
-    if (r.EventType != KEY_EVENT || !r.Event.KeyEvent.bKeyDown)
+    if (key.uChar.UnicodeChar != 0)
         return false;
-    if (r.Event.KeyEvent.uChar.UnicodeChar != 0)
-        return true;
-    switch (r.Event.KeyEvent.wVirtualKeyCode) {
+    switch (key.wVirtualKeyCode) {
     case VK_SHIFT:
     case VK_CONTROL:
     case VK_MENU:
@@ -38,73 +38,88 @@ bool is_key_press(const INPUT_RECORD& r)
     case VK_SCROLL:
     case VK_LWIN:
     case VK_RWIN:
-        return false;
-    default:
         return true;
+    default:
+        return false;
     }
 }
 
-// Drops the pending events in front of the first key press (key-ups, bare
-// modifiers, mouse, focus and size events) and counts the key presses
-// pending, a key held down once for each repeat.  -1 if the console
-// cannot be read.
-long pending_key_presses(HANDLE console)
+console_event as_event(const INPUT_RECORD& r)
 {
-    INPUT_RECORD events[256];
-    for (;;) {
-        DWORD count = 0;
-        if (!PeekConsoleInputW(console, events, 256, &count))
-            return -1;
-        DWORD ignored = 0;
-        while (ignored < count && !is_key_press(events[ignored]))
-            ++ignored;
-        long presses = 0;
-        for (DWORD i = ignored; i < count; ++i) {
-            if (is_key_press(events[i]))
-                presses += events[i].Event.KeyEvent.wRepeatCount;
-        }
-        DWORD dropped = 0;
-        if (ignored > 0 && !ReadConsoleInputW(console, events, ignored, &dropped))
-            return -1;
-        if (ignored < count || count < 256)
-            return presses;
-        // A full batch of events that are no key press: more may follow.
-    }
+    if (r.EventType != KEY_EVENT)
+        return {console_event::type::other, 0, false, 0};
+    const KEY_EVENT_RECORD& key = r.Event.KeyEvent;
+    return {key.bKeyDown ? console_event::type::key_down : console_event::type::key_up,
+            static_cast<char16_t>(key.uChar.UnicodeChar), is_modifier_alone(key), key.wRepeatCount};
+}
+
+// The verdict on the events pending now, and how many are pending.
+bool judge_pending(HANDLE console, bool rest_overdue, pause_verdict* verdict, DWORD* pending)
+{
+    INPUT_RECORD records[most_events];
+    console_event events[most_events];
+    DWORD count = 0;
+    if (!PeekConsoleInputW(console, records, most_events, &count))
+        return false;
+    for (DWORD i = 0; i < count; ++i)
+        events[i] = as_event(records[i]);
+    *verdict = judge_console_events(std::span<const console_event>(events, count), ctrl_z, rest_overdue);
+    *pending = count;
+    return true;
+}
+
+bool take_events(HANDLE console, std::size_t count)
+{
+    INPUT_RECORD records[most_events];
+    DWORD taken = 0;
+    return count == 0 || ReadConsoleInputW(console, records, static_cast<DWORD>(count), &taken) != 0;
 }
 
 } // namespace
 
-// The console keeps typed-ahead lines as key events: nothing to take.
-void take_typed_ahead(token_reader&) {}
-
 void wait_for_key_press(token_reader& in, const output_buffer&)
 {
     const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
-    // Keys typed ahead and still pending in the console end the pause at
-    // once, consumed by nothing.
-    if (pending_key_presses(console) != 0)
+    pause_verdict v = {};
+    DWORD pending = 0;
+    // Keys typed ahead and still pending end the pause at once, taken by
+    // nothing: they are for the next questions.
+    if (!judge_pending(console, false, &v, &pending) || v.kind != arrived_as::nothing_yet || v.count < pending)
         return;
+    ULONGLONG half_key_since = 0;
     for (;;) {
+        const bool overdue =
+            half_key_since != 0 && GetTickCount64() - half_key_since >= static_cast<ULONGLONG>(key_rest_ms);
+        if (!judge_pending(console, overdue, &v, &pending))
+            return;
+        switch (v.kind) {
+        case arrived_as::one_key:
+            take_events(console, v.count);
+            return;
+        case arrived_as::end_of_input:
+            take_events(console, v.count);
+            end_input(in);
+            return;
+        case arrived_as::more_than_a_key:
+        case arrived_as::blank:
+            return;
+        case arrived_as::nothing_yet:
+            break;
+        }
+        // Events that are no key press are read away.
+        if (!take_events(console, v.count))
+            return;
+        if (v.count < pending) {
+            // Half of a character outside the Basic Multilingual Plane.
+            // The console is signalled while any event is pending, this
+            // one too, so its other half is watched for by time.
+            if (half_key_since == 0)
+                half_key_since = GetTickCount64();
+            Sleep(10);
+            continue;
+        }
+        half_key_since = 0;
         if (WaitForSingleObject(console, INFINITE) != WAIT_OBJECT_0)
             return;
-        long presses = pending_key_presses(console);
-        if (presses == 0)
-            continue;
-        if (presses != 1)
-            return; // a paste or a burst of keys, left whole; or an error
-        // One key press so far: it is the pause's if nothing more follows
-        // it soon, as a paste would.  The console is signalled while any
-        // event is pending, this one included, so it is watched by count.
-        const ULONGLONG since = GetTickCount64();
-        while (presses == 1 && GetTickCount64() - since < static_cast<ULONGLONG>(key_quiet_ms)) {
-            Sleep(10);
-            presses = pending_key_presses(console);
-        }
-        if (presses == 1) {
-            INPUT_RECORD key;
-            DWORD count = 0;
-            ReadConsoleInputW(console, &key, 1, &count);
-        }
-        return;
     }
 }

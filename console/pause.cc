@@ -4,20 +4,24 @@
 
 // What every platform's pause does alike; the terminal or console work is
 // in pause-posix.cc and pause-win32.cc.
-void pause_for_key(token_reader& in, output_buffer& out)
+pause_end pause_for_key(token_reader& in, output_buffer& out)
 {
     if (!in.from_terminal)
-        return;
+        return pause_end::go_on;
     put_text(out, texts::pause_prompt);
     if (!flush_output(out))
-        return;
-    take_typed_ahead(in);
-    // Input typed ahead ends the pause at once and stays for the next
-    // questions.  Blanks alone are no answer to anything: the next
-    // question would skip them anyway.
-    if (only_blanks_unread(in) && !in.at_end && in.error == 0) {
-        drop_input(in, unread_input(in).size());
-        wait_for_key_press(in, out);
-    }
+        return pause_end::go_on;
+    wait_for_key_press(in, out);
     put_text(out, "\n");
+    // Ctrl-D at the pause ends the program as it does at a question: with
+    // this one line end.
+    return in.at_end && only_blanks_unread(in) ? pause_end::input_ended : pause_end::go_on;
+}
+
+bool typed_ahead_ends_pause(token_reader& in)
+{
+    if (in.at_end || in.error != 0 || !only_blanks_unread(in))
+        return true;
+    drop_input(in, unread_input(in).size());
+    return false;
 }

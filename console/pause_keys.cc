@@ -70,14 +70,68 @@ first_key first_key_of(std::string_view s)
     return s[0] == escape ? escape_sequence(s, true) : character(s);
 }
 
+bool is_press(const console_event& e)
+{
+    return e.kind == console_event::type::key_down && !e.modifier_alone;
+}
+
+bool is_high_surrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool is_low_surrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
 } // namespace
 
-std::size_t key_press_bytes(std::string_view arrived, bool quiet)
+pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue)
 {
     if (arrived.empty())
-        return quiet ? 0 : key_not_yet_known;
+        return {arrived_as::nothing_yet, 0};
+    if (arrived.starts_with(paste_opens))
+        return {arrived_as::more_than_a_key, 0};
+    if (arrived.starts_with(paste_closes))
+        return {arrived_as::blank, paste_closes.size()};
     const first_key key = first_key_of(arrived);
     if (key.length < arrived.size())
-        return 0;
-    return quiet ? arrived.size() : key_not_yet_known;
+        return {arrived_as::more_than_a_key, 0};
+    if (!key.complete && !rest_overdue)
+        return {arrived_as::nothing_yet, 0};
+    if (key.length == 1 && static_cast<unsigned char>(arrived[0]) == end_of_input_key)
+        return {arrived_as::end_of_input, 1};
+    return {arrived_as::one_key, key.length};
+}
+
+pause_verdict judge_console_events(std::span<const console_event> events, char16_t end_of_input_key, bool rest_overdue)
+{
+    std::size_t first = 0;
+    while (first < events.size() && !is_press(events[first]))
+        ++first;
+    if (first == events.size())
+        return {arrived_as::nothing_yet, first};
+    const console_event& key = events[first];
+    if (key.repeat > 1)
+        return {arrived_as::more_than_a_key, first};
+    std::size_t end = first + 1; // just after the key's last key-down
+    if (is_high_surrogate(key.character)) {
+        // The low half follows as the next key-down.
+        std::size_t low = end;
+        while (low < events.size() && !is_press(events[low]))
+            ++low;
+        if (low == events.size())
+            return rest_overdue ? pause_verdict{arrived_as::one_key, end}
+                                : pause_verdict{arrived_as::nothing_yet, first};
+        if (is_low_surrogate(events[low].character) && events[low].repeat <= 1)
+            end = low + 1;
+    }
+    for (std::size_t i = end; i < events.size(); ++i) {
+        if (is_press(events[i]))
+            return {arrived_as::more_than_a_key, first};
+    }
+    if (end == first + 1 && key.character == end_of_input_key)
+        return {arrived_as::end_of_input, end};
+    return {arrived_as::one_key, end};
 }

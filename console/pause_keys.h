@@ -1,28 +1,64 @@
-// What one key press is, in the bytes a terminal sends for it.  The pause
-// between two cycles takes exactly one key press: anything more that
-// arrives with it (a paste, keys typed faster than the program reads) is
-// input for the next questions and must be left for them.
+// What one key press is, in what a terminal or a console hands over for
+// it.  The pause between two cycles takes exactly one key press: anything
+// more that arrives with it (a paste, keys typed faster than the program
+// reads) is input for the next questions and must be left for them.  Plain
+// rules, the same on every platform; the pause's platform files only read
+// the terminal or the console and act on the verdict.
 #ifndef VORLANE_CONSOLE_PAUSE_KEYS_H
 #define VORLANE_CONSOLE_PAUSE_KEYS_H
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string_view>
 
-// A key's bytes may arrive in pieces (an escape sequence over a slow
-// line); the pause waits this long after the last piece before it judges
-// what has come, so that a whole paste has arrived by then too.
-inline constexpr int key_quiet_ms = 150;
+// A complete key ends the pause as soon as it is read.  Only a key that
+// has come in part (a lone ESC, an escape sequence or a UTF-8 character
+// cut short) waits for its rest, this long at most, as terminals wait for
+// the rest of a key sequence; then what has come is taken as one key.
+inline constexpr int key_rest_ms = 100;
 
-// Returned while what has arrived may still grow into one key press.
-inline constexpr std::size_t key_not_yet_known = static_cast<std::size_t>(-1);
+enum class arrived_as {
+    nothing_yet,     // nothing, or the start of a key whose rest may still come
+    one_key,         // one key press: the pause takes it and ends
+    end_of_input,    // the end-of-input key alone (Ctrl-D; Ctrl-Z on Windows)
+    more_than_a_key, // a paste, or keys typed in a burst: the pause ends and takes none
+    blank,           // a paste's closing marker alone: white space, dropped; the pause goes on
+};
 
-// How many of the bytes that arrived while the pause waited it takes:
-// all of them when they are one key press, none when they are more than
-// one.  quiet says that nothing more has come for key_quiet_ms; until
-// then, one key press or the start of one is key_not_yet_known.  One key
-// press is one byte, one UTF-8 character, an escape sequence (CSI "ESC [
-// ... final", SS3 "ESC O x") or Alt with a key ("ESC" and that key).  A
-// lone ESC or a cut sequence that stays alone is one key too.
-std::size_t key_press_bytes(std::string_view arrived, bool quiet);
+struct pause_verdict {
+    arrived_as kind;
+    // The bytes or events the pause takes: those of the key (one_key,
+    // end_of_input) or of the marker (blank); for nothing_yet and
+    // more_than_a_key, console events in front that are no key press.
+    std::size_t count;
+};
+
+// The two markers a terminal in bracketed-paste mode puts around a paste.
+inline constexpr std::string_view paste_opens = "\x1b[200~";
+inline constexpr std::string_view paste_closes = "\x1b[201~";
+
+// The bytes that have arrived at the terminal while the pause waits.  One
+// key press is one byte, one UTF-8 character, an escape sequence (CSI
+// "ESC [ ... final", the Linux console's "ESC [ [ x", SS3 "ESC O x"), or
+// Alt with a key (ESC and that key).  A marked paste is more than a key
+// from its first byte.  end_of_input_key is the terminal's end-of-file
+// character, or -1.  rest_overdue: nothing more has come for key_rest_ms.
+pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue);
+
+// One input event of a Windows console, as the pause needs to know it.
+struct console_event {
+    enum class type { key_down, key_up, other } kind; // other: mouse, focus, size, menu
+    char16_t character;                               // UTF-16 unit typed; 0 for an arrow, F-key, modifier
+    bool modifier_alone;                              // Shift, Ctrl, Alt, a lock or a Windows key
+    std::uint16_t repeat;                             // a key held down: one press per repeat
+};
+
+// The events pending at the console while the pause waits.  Key-ups,
+// modifiers alone, mouse, focus and size events are no key press; a
+// character outside the Basic Multilingual Plane comes as two key-downs
+// (a surrogate pair) and is one key.  end_of_input_key is Ctrl-Z's
+// character.
+pause_verdict judge_console_events(std::span<const console_event> events, char16_t end_of_input_key, bool rest_overdue);
 
 #endif

@@ -2,13 +2,41 @@
 
 #include <cstring>
 
+#include "console/pause_keys.h"
 #include "console/stream_io.h"
 
 namespace {
 
+constexpr char escape = '\x1b';
+constexpr int undecided = -1;
+
 bool is_space(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// How many bytes of white space start at data[i]: one blank, a paste
+// marker, or none; undecided while what has come of an ESC may still grow
+// into a marker.
+int blank_length(const token_reader& in, std::size_t i)
+{
+    const char c = in.data[i];
+    if (is_space(c))
+        return 1;
+    if (c != escape)
+        return 0;
+    const std::size_t marker = paste_opens.size();
+    const std::size_t have = in.end - i < marker ? in.end - i : marker;
+    const std::string_view bytes(in.data + i, have);
+    if (have == marker)
+        return bytes == paste_opens || bytes == paste_closes ? static_cast<int>(marker) : 0;
+    const bool may_grow = paste_opens.starts_with(bytes) || paste_closes.starts_with(bytes);
+    return may_grow && !in.at_end && in.error == 0 ? undecided : 0;
+}
+
+std::size_t shifted(std::size_t index, std::size_t by)
+{
+    return index > by ? index - by : 0;
 }
 
 // Moves the unread bytes to the front, so that the rest of the buffer is
@@ -18,18 +46,65 @@ void make_room(token_reader& in)
     if (in.next > 0) {
         std::memmove(in.data, in.data + in.next, in.end - in.next);
         in.end -= in.next;
+        in.unshown = shifted(in.unshown, in.next);
+        in.unechoed_end = shifted(in.unechoed_end, in.next);
         in.next = 0;
     }
 }
 
+// Text as a terminal's echo shows it: control characters as ^X, and
+// without the paste markers, which the terminal does not show either.
+void put_as_echoed(output_buffer& out, std::string_view text)
+{
+    char shown[256];
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string_view rest = text.substr(i);
+        if (rest.starts_with(paste_opens) || rest.starts_with(paste_closes)) {
+            i += paste_opens.size() - 1;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7f) {
+            shown[used++] = '^';
+            shown[used++] = static_cast<char>(c ^ 0x40);
+        } else {
+            shown[used++] = static_cast<char>(c);
+        }
+        if (used + 2 > sizeof shown) {
+            put_text(out, std::string_view(shown, used));
+            used = 0;
+        }
+    }
+    put_text(out, std::string_view(shown, used));
+}
+
+// What the terminal did not echo of the line that reading is on, through
+// its newline: shown once, after whatever was asked, as if typed there.
+void show_unechoed(token_reader& in, output_buffer& out)
+{
+    if (in.unshown >= in.unechoed_end)
+        return;
+    const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
+    const std::size_t line_end =
+        newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) + 1 : in.end;
+    if (line_end <= in.unshown)
+        return;
+    const std::size_t to = line_end < in.unechoed_end ? line_end : in.unechoed_end;
+    put_as_echoed(out, std::string_view(in.data + in.unshown, to - in.unshown));
+    in.unshown = to;
+}
+
 // Waits for more input behind the unread bytes, once the question is on
-// the screen.  Only called with the buffer used up, so there is room.
+// the screen.  Only called with the buffer used up, or with the few bytes
+// of an undecided marker left, so there is room.
 input_status fill_reader(token_reader& in, output_buffer& out)
 {
     if (in.error != 0)
         return input_status::failed;
     if (in.at_end)
         return input_status::ended;
+    show_unechoed(in, out);
     make_room(in);
     // Whoever is at the other end sees the question before we wait for
     // the answer; input already buffered is used without a flush.
@@ -52,50 +127,68 @@ input_status fill_reader(token_reader& in, output_buffer& out)
 
 } // namespace
 
-void init_reader(token_reader& in, int fd)
+void init_reader(token_reader& in, int fd, const output_buffer& out)
 {
     in.fd = fd;
     in.from_terminal = is_terminal(fd);
+    in.shows_unechoed = in.from_terminal && is_terminal(out.fd);
     in.error = 0;
     in.at_end = false;
     in.line_ended = false;
+    in.line = 1;
+    in.token_line = 1;
     in.next = 0;
     in.end = 0;
+    in.unshown = 0;
+    in.unechoed_end = 0;
 }
 
 input_status next_token(token_reader& in, output_buffer& out, std::string_view* token)
 {
     for (;;) {
-        while (in.next < in.end && is_space(in.data[in.next]))
-            ++in.next;
-        if (in.next < in.end)
+        int blank = 0;
+        while (in.next < in.end && (blank = blank_length(in, in.next)) > 0) {
+            in.line += in.data[in.next] == '\n';
+            in.next += static_cast<std::size_t>(blank);
+        }
+        if (in.next < in.end && blank == 0)
             break;
+        // Used up, or an ESC that only more input can tell from a marker.
         const input_status status = fill_reader(in, out);
+        if (status == input_status::ended && in.next < in.end)
+            continue; // what is left of that ESC is no marker
         if (status != input_status::ok)
             return status;
     }
+    show_unechoed(in, out);
 
     std::size_t kept = 0;
     in.line_ended = false;
+    in.token_line = in.line;
     for (;;) {
         const std::size_t start = in.next;
-        while (in.next < in.end && !is_space(in.data[in.next]))
+        int blank = 0;
+        while (in.next < in.end && (blank = blank_length(in, in.next)) == 0)
             ++in.next;
         const std::size_t run = in.next - start;
         const std::size_t room = sizeof in.token - kept;
         const std::size_t take = run < room ? run : room;
         std::memcpy(in.token + kept, in.data + start, take);
         kept += take;
-        if (in.next < in.end) {
+        if (in.next < in.end && blank > 0) {
             // The white space that ends the token is used up with it, so
             // that a newline there also ends the token's line.
             in.line_ended = in.data[in.next] == '\n';
-            ++in.next;
+            in.line += in.line_ended;
+            in.next += static_cast<std::size_t>(blank);
             break;
         }
         const input_status status = fill_reader(in, out);
-        if (status == input_status::ended)
-            break; // the last token needs no white space after it
+        if (status == input_status::ended) {
+            if (in.next < in.end)
+                continue; // an ESC that is no marker, part of the token
+            break;        // the last token needs no white space after it
+        }
         if (status != input_status::ok)
             return status;
     }
@@ -109,14 +202,18 @@ input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
     if (in.line_ended)
         return input_status::ok;
     for (;;) {
-        const char* const from = in.data + in.next;
-        const void* newline = std::memchr(from, '\n', in.end - in.next);
-        const char* const to = newline != nullptr ? static_cast<const char*>(newline) : in.data + in.end;
-        for (const char* p = from; p < to && !*skipped_text; ++p)
-            *skipped_text = !is_space(*p);
+        const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
+        const std::size_t to =
+            newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) : in.end;
+        for (std::size_t i = in.next; i < to && !*skipped_text;) {
+            const int blank = blank_length(in, i);
+            *skipped_text = blank == 0;
+            i += blank > 0 ? static_cast<std::size_t>(blank) : 1;
+        }
         if (newline != nullptr) {
-            in.next = static_cast<std::size_t>(to - in.data) + 1;
+            in.next = to + 1;
             in.line_ended = true;
+            ++in.line;
             return input_status::ok;
         }
         in.next = in.end;
@@ -128,34 +225,31 @@ input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
 
 bool only_blanks_unread(const token_reader& in)
 {
-    for (std::size_t i = in.next; i < in.end; ++i) {
-        if (!is_space(in.data[i]))
+    for (std::size_t i = in.next; i < in.end;) {
+        const int blank = blank_length(in, i);
+        if (blank <= 0)
             return false;
+        i += static_cast<std::size_t>(blank);
     }
     return true;
 }
 
-arrival take_arriving_input(token_reader& in, int wait_ms)
+arrival read_waiting_input(token_reader& in, bool echoed)
 {
     if (in.at_end || in.error != 0)
         return arrival::stopped;
     make_room(in);
     if (in.end == input_capacity)
         return arrival::none; // a read of nothing would look like the end
-    switch (wait_readable(in.fd, wait_ms, &in.error)) {
-    case readiness::timed_out:
-        return arrival::none;
-    case readiness::interrupted:
-        return arrival::interrupted;
-    case readiness::failed:
-        return arrival::stopped;
-    case readiness::ready:
-        break;
-    }
     const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
     if (n <= 0) {
         in.at_end = n == 0;
         return arrival::stopped;
+    }
+    if (!echoed && in.shows_unechoed) {
+        if (in.unshown >= in.unechoed_end)
+            in.unshown = in.end;
+        in.unechoed_end = in.end + static_cast<std::size_t>(n);
     }
     in.end += static_cast<std::size_t>(n);
     return arrival::some;

@@ -32,14 +32,6 @@ long write_some(int fd, const char* data, std::size_t size, int* error)
     return n;
 }
 
-// Only the terminal pause waits for readiness, and Windows pauses on the
-// console's key events instead; this serves pipes and files, where a read
-// never waits for a person.
-readiness wait_readable(int, int, int*)
-{
-    return readiness::ready;
-}
-
 bool is_terminal(int fd)
 {
     // A console, not merely a character device: _isatty says yes to NUL.

@@ -20,13 +20,6 @@ using write_function = long (*)(int fd, const char* data, std::size_t size, int*
 // Returns false with *error set on failure.
 bool write_all(int fd, const char* data, std::size_t size, int* error, write_function write = write_some);
 
-enum class readiness { ready, timed_out, interrupted, failed };
-
-// Waits up to wait_ms milliseconds (forever if negative, not at all if 0)
-// until a read of fd would not block.  A signal handler that runs meanwhile
-// ends the wait as interrupted.
-readiness wait_readable(int fd, int wait_ms, int* error);
-
 // Whether fd is a terminal (a console on Windows): someone may be there
 // to press a key.
 bool is_terminal(int fd);

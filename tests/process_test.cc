@@ -11,75 +11,47 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "child_process.h"
 #include "transcript.h"
 
 namespace {
 
+using namespace child;
+
 struct finished {
-    int status; // as from waitpid
+    int status; // as from waitpid, -1 if it had to be killed
     long max_rss_kb;
     std::string errors;
 };
 
-std::string read_fd(int fd)
+// Runs the calculator with the given standard input and output, and
+// standard error collected.  With a feed, in is the read end of a pipe
+// whose write end feed_fd the feed fills from a thread.
+finished run(int in, int out, const std::vector<std::string>& arguments = {}, bool ignore_sigpipe = false,
+             void (*feed)(int) = nullptr, int feed_fd = -1)
 {
-    std::string text;
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<std::size_t>(n));
-    return text;
-}
-
-// Starts the calculator with the given standard input and output, and
-// standard error on a pipe; waits for it.  With a feed, in_fd is the read
-// end of a pipe whose write end feed_fd the feed fills from a thread.
-finished run_binary(int in_fd, int out_fd, bool ignore_sigpipe, const char* argument = nullptr,
-                    void (*feed)(int) = nullptr, int feed_fd = -1)
-{
-    int err_pipe[2];
-    if (pipe(err_pipe) != 0)
-        std::abort();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(in_fd, 0);
-        dup2(out_fd, 1);
-        dup2(err_pipe[1], 2);
-        // Only the three standard streams: a stray copy of the feed's
-        // write end would keep the input from ever ending.
-        for (int fd = 3; fd < 1024; ++fd)
-            close(fd);
-        signal(SIGPIPE, ignore_sigpipe ? SIG_IGN : SIG_DFL);
-        execl(VORLANE_BINARY, "vorlane", argument, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(err_pipe[1]);
+    int errors = -1;
+    const pid_t pid = start_program(arguments, in, out, &errors, ignore_sigpipe);
     std::thread feeder;
     if (feed != nullptr) {
         // The feeder must see the pipe close when the program ends, with
         // EPIPE rather than a signal that would end this test.
-        close(in_fd);
+        close(in);
         signal(SIGPIPE, SIG_IGN);
         feeder = std::thread(feed, feed_fd);
     }
     finished f;
+    std::thread collector([&] {
+        f.errors = read_all(errors);
+    });
     rusage usage = {};
-    // No run may hang the suite: one that is still going after its time
-    // is killed, and its status of -1 fails the test.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    pid_t ended;
-    while ((ended = wait4(pid, &f.status, WNOHANG, &usage)) == 0 && std::chrono::steady_clock::now() < deadline)
-        usleep(2000);
-    if (ended != pid) {
-        kill(pid, SIGKILL);
-        wait4(pid, &f.status, 0, &usage);
-        f.status = -1;
-    }
-    f.errors = read_fd(err_pipe[0]);
-    close(err_pipe[0]);
+    f.status = wait_for_exit(pid, 20s, &usage);
+    collector.join();
+    close(errors);
     if (feeder.joinable())
         feeder.join();
     f.max_rss_kb = usage.ru_maxrss;
@@ -97,20 +69,15 @@ int file_with(const std::string& text)
     return fd;
 }
 
-bool exited_with(int status, int code)
-{
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code;
-}
-
 TEST(Process, EndOfInputEndsWithSuccessAndAnArgumentIsIgnored)
 {
     const int in = file_with("100 20\n");
     const int out = file_with("");
-    const finished f = run_binary(in, out, false, "--help");
+    const finished f = run(in, out, {"--help"});
     EXPECT_TRUE(exited_with(f.status, 0));
     EXPECT_EQ(f.errors, "");
     lseek(out, 0, SEEK_SET);
-    EXPECT_EQ(read_fd(out), transcript::cycle(transcript::figures_100_by_20()) + transcript::ending());
+    EXPECT_EQ(read_all(out), transcript::cycle(transcript::figures_100_by_20()) + transcript::ending());
     close(in);
     close(out);
 }
@@ -120,7 +87,7 @@ TEST(Process, AFullDiskIsAWriteError)
     const int in = file_with("100 20\n");
     const int full = open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
-    const finished f = run_binary(in, full, false);
+    const finished f = run(in, full);
     EXPECT_TRUE(exited_with(f.status, 1));
     EXPECT_EQ(f.errors, std::string("vorlane: write error: ") + std::strerror(ENOSPC) + "\n");
     close(in);
@@ -137,8 +104,8 @@ TEST(Process, AClosedPipe)
         // Endless input: only the failing write can end the run.
         int in_pipe[2];
         ASSERT_EQ(pipe(in_pipe), 0);
-        const finished f = run_binary(
-            in_pipe[0], out_pipe[1], ignored, nullptr,
+        const finished f = run(
+            in_pipe[0], out_pipe[1], {}, ignored,
             [](int fd) {
                 const std::string pairs = "100 20\n";
                 while (write(fd, pairs.data(), pairs.size()) > 0) {
@@ -151,7 +118,7 @@ TEST(Process, AClosedPipe)
             EXPECT_TRUE(exited_with(f.status, 1));
             EXPECT_EQ(f.errors, std::string("vorlane: write error: ") + std::strerror(EPIPE) + "\n");
         } else {
-            EXPECT_TRUE(f.status != -1 && WIFSIGNALED(f.status) && WTERMSIG(f.status) == SIGPIPE);
+            EXPECT_TRUE(ended_by(f.status, SIGPIPE));
         }
     }
 }
@@ -160,7 +127,7 @@ TEST(Process, AReadErrorIsReported)
 {
     const int directory = open("/", O_RDONLY | O_DIRECTORY);
     const int out = open("/dev/null", O_WRONLY);
-    const finished f = run_binary(directory, out, false);
+    const finished f = run(directory, out);
     EXPECT_TRUE(exited_with(f.status, 1));
     EXPECT_EQ(f.errors, std::string("vorlane: read error: ") + std::strerror(EISDIR) + "\n");
     close(directory);
@@ -196,7 +163,7 @@ long peak_memory_kb(void (*feed)(int))
     if (pipe(in_pipe) != 0)
         std::abort();
     const int out = open("/dev/null", O_WRONLY);
-    const finished f = run_binary(in_pipe[0], out, false, nullptr, feed, in_pipe[1]);
+    const finished f = run(in_pipe[0], out, {}, false, feed, in_pipe[1]);
     close(out);
     EXPECT_TRUE(exited_with(f.status, 0)) << f.errors;
     return f.max_rss_kb;

@@ -26,8 +26,8 @@ struct reader_on_file {
         std::fwrite(text.data(), 1, text.size(), file);
         std::fflush(file);
         std::rewind(file);
-        init_reader(*in, fileno(file));
         init_output(*out, -1);
+        init_reader(*in, fileno(file), *out);
     }
     ~reader_on_file()
     {
@@ -93,7 +93,7 @@ TEST(StreamInput, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
     ASSERT_GT(text.size(), input_capacity);
     reader_on_file r(text);
     int reads = 0;
-    while (take_arriving_input(*r.in, 0) == arrival::some)
+    while (read_waiting_input(*r.in, true) == arrival::some)
         ++reads;
     EXPECT_GE(reads, 1);
     EXPECT_EQ(unread_input(*r.in), text.substr(0, input_capacity));
@@ -104,7 +104,7 @@ TEST(StreamInput, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
     EXPECT_EQ(tokens.back(), "19999");
 
     reader_on_file blanks(" \n\t \n");
-    EXPECT_EQ(take_arriving_input(*blanks.in, 0), arrival::some);
+    EXPECT_EQ(read_waiting_input(*blanks.in, true), arrival::some);
     EXPECT_TRUE(only_blanks_unread(*blanks.in));
 }
 

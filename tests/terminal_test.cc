@@ -1,132 +1,30 @@
-// The calculator at a real terminal: a pseudo-terminal whose other end
-// this test holds, typing as a person would and reading the screen.
-#include <cerrno>
-#include <chrono>
+// The calculator at a real terminal: typing, pasting and job control, as a
+// person and a shell do them, through the harness of child_process.h.
 #include <csignal>
-#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
-#include <pty.h>
 #include <string>
-#include <vector>
-#include <sys/wait.h>
-#include <termios.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "child_process.h"
+#include "transcript.h"
+
 namespace {
 
-using namespace std::chrono_literals;
+using namespace child;
+using transcript::height_prompt;
+using transcript::pause_prompt;
+using transcript::width_prompt;
 
-struct terminal_session {
-    int master = -1;
-    pid_t pid = -1;
-    termios before = {};
-    std::string screen; // everything the program has written so far
-};
-
-// The calculator on a new pseudo-terminal; with hangup_ignored, started
-// as nohup starts a program.
-terminal_session start_session(bool hangup_ignored = false)
-{
-    terminal_session s;
-    s.pid = forkpty(&s.master, nullptr, nullptr, nullptr);
-    if (s.pid == 0) {
-        if (hangup_ignored)
-            signal(SIGHUP, SIG_IGN);
-        execl(VORLANE_BINARY, "vorlane", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (s.pid < 0 || tcgetattr(s.master, &s.before) != 0)
-        std::abort();
-    return s;
-}
-
-// Reads the screen until text has appeared count times in all, or the
-// time is up.
-bool wait_for(terminal_session& s, const std::string& text, int count = 1, std::chrono::milliseconds limit = 5000ms)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        int seen = 0;
-        for (std::size_t at = s.screen.find(text); at != std::string::npos; at = s.screen.find(text, at + 1))
-            ++seen;
-        if (seen >= count)
-            return true;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
-        pollfd ready = {s.master, POLLIN, 0};
-        if (poll(&ready, 1, static_cast<int>(left.count())) <= 0)
-            return false;
-        char chunk[4096];
-        const ssize_t n = read(s.master, chunk, sizeof chunk);
-        if (n <= 0)
-            return false;
-        s.screen.append(chunk, static_cast<std::size_t>(n));
-    }
-}
-
-void type(terminal_session& s, const std::string& keys)
-{
-    if (write(s.master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
-        std::abort();
-}
-
-bool same_settings(const termios& a, const termios& b)
-{
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
-           std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
-
-termios current_settings(const terminal_session& s)
-{
-    termios t = {};
-    tcgetattr(s.master, &t);
-    return t;
-}
-
-// Waits until the program has put the terminal in its pause mode.
-bool wait_for_pause_mode(const terminal_session& s)
-{
-    for (int i = 0; i < 500; ++i) {
-        if ((current_settings(s).c_lflag & (ICANON | ECHO)) == 0)
-            return true;
-        usleep(10000);
-    }
-    return false;
-}
-
-// The exit status once the program has ended, or -1 if it is still
-// running when the time is up; then it is killed, so no test hangs.
-int finish(terminal_session& s, std::chrono::milliseconds limit = 5000ms)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (waitpid(s.pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(s.pid, SIGKILL);
-            waitpid(s.pid, &status, 0);
-            return -1;
-        }
-        usleep(5000);
-    }
-    return status;
-}
-
-void end_session(terminal_session& s)
-{
-    kill(s.pid, SIGKILL);
-    finish(s);
-    close(s.master);
-}
-
-bool exited_with_success(int status)
-{
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+// Around its wait, where the screen is the terminal, the pause turns the
+// terminal's bracketed-paste mode on and off again.
+const std::string marking_on = "\x1b[?2004h";
+const std::string marking_off = "\x1b[?2004l";
 
 // The signals a process catches, as the kernel shows them (Linux).
 std::string caught_signals(pid_t pid)
@@ -140,145 +38,208 @@ std::string caught_signals(pid_t pid)
     return "";
 }
 
-const std::string pause_prompt = "Press any key to continue . . . ";
-const std::string height_prompt = "Enter DD coil height : ";
-
-// Up to the first pause.
-void answer_first_cycle(terminal_session& s)
+// Once the pause has asked for pastes to be marked, it waits for a key,
+// and what arrives is no longer typed ahead.
+bool wait_for_waiting_pause(terminal& t, int count = 1)
 {
-    ASSERT_TRUE(wait_for(s, height_prompt)) << s.screen;
-    type(s, "100\n");
-    ASSERT_TRUE(wait_for(s, "Please enter Window width: ")) << s.screen;
-    type(s, "20\n");
-    ASSERT_TRUE(wait_for(s, pause_prompt)) << s.screen;
-    ASSERT_TRUE(wait_for_pause_mode(s));
+    return wait_for(t, pause_prompt) && wait_for(t, marking_on, count) && wait_for_pause_mode(t);
+}
+
+// Up to the first pause, answered as typed, with blanks after the width
+// and a blank line typed ahead: no answer to anything, so the pause waits.
+void answer_first_cycle(terminal& t)
+{
+    ASSERT_TRUE(wait_for(t, height_prompt)) << t.screen;
+    type(t, "100\n");
+    ASSERT_TRUE(wait_for(t, width_prompt)) << t.screen;
+    type(t, "20 \n \n");
+    ASSERT_TRUE(wait_for_waiting_pause(t)) << t.screen;
+}
+
+// Moves through the pipe until text has come out of it, or the time is up.
+bool drain_until(int pipe_end, std::string* drained, const std::string& text, int count = 1)
+{
+    for (int i = 0; i < 500; ++i) {
+        int seen_count = 0;
+        for (std::size_t at = drained->find(text); at != std::string::npos; at = drained->find(text, at + 1))
+            ++seen_count;
+        if (seen_count >= count)
+            return true;
+        pollfd ready = {pipe_end, POLLIN, 0};
+        if (poll(&ready, 1, 10) > 0) {
+            char chunk[4096];
+            const ssize_t n = read(pipe_end, chunk, sizeof chunk);
+            if (n <= 0)
+                return false;
+            drained->append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+    return false;
 }
 
 TEST(Terminal, ThePromptIsShownBeforeAnythingIsTyped)
 {
-    terminal_session s = start_session();
-    EXPECT_TRUE(wait_for(s, height_prompt)) << s.screen;
+    terminal t = start_on_terminal();
+    EXPECT_TRUE(wait_for(t, height_prompt)) << t.screen;
     // Ctrl-D at the prompt is the end of input: a newline, and success.
-    type(s, "\x04");
-    EXPECT_TRUE(exited_with_success(finish(s)));
-    wait_for(s, "\r\n" + std::string("never"), 1, 200ms);
-    EXPECT_EQ(s.screen.substr(s.screen.size() - height_prompt.size() - 2), height_prompt + "\r\n");
-    close(s.master);
+    type(t, "\x04");
+    EXPECT_TRUE(exited_with(finish(t), 0));
+    wait_for(t, "never", 1, 200ms);
+    EXPECT_TRUE(t.screen.ends_with(height_prompt + "\r\n")) << t.screen;
+    close(t.master);
 }
 
-TEST(Terminal, ThePauseTakesOneKeyWithoutEnterAndNothingMore)
+TEST(Terminal, ThePauseTakesOneKeyAtOnceAndNothingMore)
 {
     const struct {
         const char* name;
         std::vector<std::string> pieces; // 30 ms apart
-    } keys[] = {{"a letter", {"x"}},
-                {"an arrow", {"\x1b[A"}},
-                {"an arrow in two pieces", {"\x1b", "[A"}},
-                {"a function key in three pieces", {"\x1b", "[1", "5~"}},
-                {"Alt and a letter", {"\x1bx"}},
-                {"Esc alone", {"\x1b"}},
-                {"Enter", {"\r"}},
-                {"a two-byte character in two pieces", {"\xc3", "\xa9"}}};
+        bool ends_input;
+    } keys[] = {
+        {"a letter", {"x"}, false},
+        {"an arrow", {"\x1b[A"}, false},
+        {"an arrow in two pieces", {"\x1b", "[A"}, false},
+        {"a function key in three pieces", {"\x1b", "[1", "5~"}, false},
+        {"Ctrl-F5", {"\x1b[15;5~"}, false},
+        {"Alt and a letter", {"\x1bx"}, false},
+        {"Esc alone", {"\x1b"}, false},
+        {"Enter", {"\r"}, false},
+        {"a two-byte character in two pieces", {"\xc3", "\xa9"}, false},
+        {"an emoji", {"\xf0\x9f\x98\x80"}, false},
+        {"Ctrl-D, which ends the input", {"\x04"}, true},
+    };
     for (const auto& k : keys) {
         SCOPED_TRACE(k.name);
-        terminal_session s = start_session();
-        ASSERT_TRUE(wait_for(s, height_prompt)) << s.screen;
-        const std::string handlers_before = caught_signals(s.pid);
-        answer_first_cycle(s);
+        terminal t = start_on_terminal();
+        ASSERT_TRUE(wait_for(t, height_prompt)) << t.screen;
+        const std::string handlers_before = caught_signals(t.pid);
+        answer_first_cycle(t);
         if (HasFatalFailure())
             return;
-        const std::size_t paused_at = s.screen.size();
         for (const std::string& piece : k.pieces) {
-            type(s, piece);
+            type(t, piece);
             usleep(30000);
         }
-        ASSERT_TRUE(wait_for(s, height_prompt, 2)) << s.screen;
-        // No echo of the key: the pause's own newline, then the header.
-        EXPECT_EQ(s.screen.substr(paused_at, 5), "\r\n \r\n");
-        EXPECT_TRUE(same_settings(current_settings(s), s.before));
+        // No echo of the key: the pause's own line end.
+        const std::string paused = marking_on + marking_off + "\r\n";
+        if (k.ends_input) {
+            EXPECT_TRUE(exited_with(finish(t), 0));
+            wait_for(t, "never", 1, 200ms);
+            EXPECT_TRUE(t.screen.ends_with(paused)) << t.screen;
+            close(t.master);
+            continue;
+        }
+        ASSERT_TRUE(wait_for(t, height_prompt, 2)) << t.screen;
+        EXPECT_NE(t.screen.find(paused + " \r\n---"), std::string::npos) << t.screen;
+        EXPECT_TRUE(same_settings(settings(t), t.before));
         // The pause's handlers are gone with it.
-        EXPECT_EQ(caught_signals(s.pid), handlers_before);
+        EXPECT_EQ(caught_signals(t.pid), handlers_before);
         // Nothing of the key reaches the next question.
-        type(s, "7\n8\n");
-        ASSERT_TRUE(wait_for(s, pause_prompt, 2)) << s.screen;
-        EXPECT_NE(s.screen.find("DD coil height = 7.000000"), std::string::npos) << s.screen;
-        EXPECT_EQ(s.screen.find("Not a number"), std::string::npos) << s.screen;
-        end_session(s);
+        type(t, "7\n8\n");
+        ASSERT_TRUE(wait_for(t, pause_prompt, 2)) << t.screen;
+        EXPECT_NE(t.screen.find("DD coil height = 7.000000"), std::string::npos) << t.screen;
+        EXPECT_EQ(t.screen.find("Not a number"), std::string::npos) << t.screen;
+        end(t);
     }
 }
 
-TEST(Terminal, InputTypedAheadOrPastedIsKeptWhole)
+TEST(Terminal, InputTypedAheadOrPastedIsKeptWholeAndShownOnce)
 {
     const struct {
         const char* name;
         std::string before_pause; // typed with the answers, before the pause
         std::string at_pause;     // arriving at once while the pause waits
         std::vector<std::string> heights;
+        std::vector<std::string> screen; // each seen once, after its prompt
+        int refusals;
     } cases[] = {
-        {"whole lines typed ahead", "5\n6\n", "", {"5.000000"}},
-        {"part of a line typed ahead", "5 6 7", "", {"5.000000"}},
+        // Typed ahead, echoed by the terminal as it was typed: not again.
+        {"whole lines typed ahead", "5\n6\n", "", {"5.000000"}, {height_prompt + " \r\n" + width_prompt}, 0},
+        {"part of a line typed ahead", "5 6 7", "", {"5.000000"}, {height_prompt + " \r\n" + width_prompt}, 0},
+        // Pasted at the pause, where nothing is echoed: shown as typed.
         {"a paste at the pause, one line longer than 64 bytes",
          "",
          "101 21\n102.0000000000000000000000000000000000000000000000000000000000000000000000 22\n103 23\n",
-         {"101.000000", "102.000000", "103.000000"}},
-        {"a short paste at the pause", "", "150 30\n", {"150.000000"}},
-        {"two keys at once", "", "42", {}},
+         {"101.000000", "102.000000", "103.000000"},
+         {height_prompt + "101 21\r\n",
+          height_prompt + "102.0000000000000000000000000000000000000000000000000000000000000000000000 22\r\n",
+          height_prompt + "103 23\r\n"},
+         0},
+        {"a marked paste at the pause",
+         "",
+         "\x1b[200~30 10\n40 10\n\x1b[201~",
+         {"30.000000", "40.000000"},
+         {height_prompt + "30 10\r\n", height_prompt + "40 10\r\n"},
+         0},
+        {"a short paste", "", "150 30\n", {"150.000000"}, {height_prompt + "150 30\r\n"}, 0},
+        // Shown as the terminal's echo would: no escape sequence acts.
+        {"a paste with an escape sequence",
+         "",
+         "5\x1b[2J 6\n7 8\n",
+         {"7.000000"},
+         {height_prompt + "5^[[2J 6\r\n", height_prompt + "7 8\r\n"},
+         1},
+        {"two keys at once", "", "42", {}, {height_prompt + "42"}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        terminal_session s = start_session();
-        ASSERT_TRUE(wait_for(s, height_prompt));
-        type(s, "100\n20\n" + c.before_pause);
-        ASSERT_TRUE(wait_for(s, pause_prompt)) << s.screen;
+        terminal t = start_on_terminal();
+        ASSERT_TRUE(wait_for(t, height_prompt));
+        type(t, "100\n20\n" + c.before_pause);
+        ASSERT_TRUE(wait_for(t, pause_prompt)) << t.screen;
         if (!c.at_pause.empty()) {
-            ASSERT_TRUE(wait_for_pause_mode(s));
-            type(s, c.at_pause);
+            ASSERT_TRUE(wait_for_waiting_pause(t)) << t.screen;
+            type(t, c.at_pause);
         }
         // Each pair's report in order, the pauses between them ended at
         // once by the input already there, then a pause that waits.
-        ASSERT_TRUE(wait_for(s, pause_prompt, static_cast<int>(c.heights.size()) + 1)) << s.screen;
+        ASSERT_TRUE(wait_for(t, pause_prompt, static_cast<int>(c.heights.size()) + 1)) << t.screen;
         std::size_t at = 0;
         for (const std::string& height : c.heights) {
-            at = s.screen.find("DD coil height = " + height, at);
-            EXPECT_NE(at, std::string::npos) << height << " missing or out of order:\n" << s.screen;
+            at = t.screen.find("DD coil height = " + height, at);
+            EXPECT_NE(at, std::string::npos) << height << " missing or out of order:\n" << t.screen;
         }
         if (c.heights.empty()) {
             // The keys went to the next question, which still waits for
             // the rest of the number.
-            ASSERT_TRUE(wait_for(s, height_prompt, 2)) << s.screen;
-            type(s, "\n1\n");
-            ASSERT_TRUE(wait_for(s, pause_prompt, 2)) << s.screen;
-            EXPECT_NE(s.screen.find("DD coil height = 42.000000"), std::string::npos) << s.screen;
+            ASSERT_TRUE(wait_for(t, height_prompt + "42")) << t.screen;
+            type(t, "\n1\n");
+            ASSERT_TRUE(wait_for(t, pause_prompt, 2)) << t.screen;
+            EXPECT_NE(t.screen.find("DD coil height = 42.000000"), std::string::npos) << t.screen;
         }
-        EXPECT_EQ(s.screen.find("Not a number"), std::string::npos) << s.screen;
-        end_session(s);
+        for (const std::string& text : c.screen)
+            EXPECT_EQ(seen(t, text), 1) << text << "\n" << t.screen;
+        EXPECT_EQ(seen(t, "Not a number"), c.refusals) << t.screen;
+        end(t);
     }
 }
 
 TEST(Terminal, CtrlDTypedAheadEndsWithoutWaitingForAKey)
 {
-    terminal_session s = start_session();
-    ASSERT_TRUE(wait_for(s, height_prompt));
-    type(s, "100\n20\n\x04");
-    EXPECT_TRUE(exited_with_success(finish(s, 5000ms))) << s.screen;
-    close(s.master);
+    terminal t = start_on_terminal();
+    ASSERT_TRUE(wait_for(t, height_prompt));
+    type(t, "100\n20\n\x04");
+    EXPECT_TRUE(exited_with(finish(t), 0)) << t.screen;
+    wait_for(t, "never", 1, 200ms);
+    EXPECT_TRUE(t.screen.ends_with(pause_prompt + "\r\n")) << t.screen;
+    close(t.master);
 }
 
 TEST(Terminal, RefusalsStandOnTheirOwnLineAndQuitEnds)
 {
-    terminal_session s = start_session();
-    ASSERT_TRUE(wait_for(s, height_prompt));
+    terminal t = start_on_terminal();
+    ASSERT_TRUE(wait_for(t, height_prompt));
     // Typed at the prompt: the echoed Enter has ended the line already.
-    type(s, "12,5\n");
-    ASSERT_TRUE(wait_for(s, height_prompt, 2)) << s.screen;
-    EXPECT_NE(s.screen.find(height_prompt + "12,5\r\nNot a number: \"12,5\" "), std::string::npos) << s.screen;
+    type(t, "12,5\n");
+    ASSERT_TRUE(wait_for(t, height_prompt, 2)) << t.screen;
+    EXPECT_NE(t.screen.find(height_prompt + "12,5\r\nNot a number: \"12,5\" "), std::string::npos) << t.screen;
     // Typed ahead with the height: the notice needs a line break first.
-    type(s, "100 abc\n");
-    ASSERT_TRUE(wait_for(s, "Please enter Window width: ", 2)) << s.screen;
-    EXPECT_NE(s.screen.find("Please enter Window width: \r\nNot a number: \"abc\" "), std::string::npos) << s.screen;
-    type(s, "QUIT\n");
-    EXPECT_TRUE(exited_with_success(finish(s, 5000ms))) << s.screen;
-    close(s.master);
+    type(t, "100 abc\n");
+    ASSERT_TRUE(wait_for(t, width_prompt, 2)) << t.screen;
+    EXPECT_NE(t.screen.find(width_prompt + "\r\nNot a number: \"abc\" "), std::string::npos) << t.screen;
+    type(t, "QUIT\n");
+    EXPECT_TRUE(exited_with(finish(t), 0)) << t.screen;
+    close(t.master);
 }
 
 TEST(Terminal, SettingsAreRestoredWhenThePauseIsInterrupted)
@@ -291,140 +252,193 @@ TEST(Terminal, SettingsAreRestoredWhenThePauseIsInterrupted)
         {"Ctrl-C", SIGINT, true}, {"SIGTERM", SIGTERM, false}, {"SIGHUP", SIGHUP, false}, {"Ctrl-\\", SIGQUIT, true}};
     for (const auto& way : ways) {
         SCOPED_TRACE(way.name);
-        terminal_session s = start_session();
-        answer_first_cycle(s);
+        terminal t = start_on_terminal();
+        answer_first_cycle(t);
         if (HasFatalFailure())
             return;
-        EXPECT_FALSE(same_settings(current_settings(s), s.before));
+        EXPECT_FALSE(same_settings(settings(t), t.before));
         if (way.from_keyboard)
-            type(s, way.signal_number == SIGINT ? "\x03" : "\x1c");
+            type(t, way.signal_number == SIGINT ? "\x03" : "\x1c");
         else
-            kill(s.pid, way.signal_number);
-        const int status = finish(s);
-        EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == way.signal_number) << status;
-        EXPECT_TRUE(same_settings(current_settings(s), s.before));
-        close(s.master);
+            kill(t.pid, way.signal_number);
+        EXPECT_TRUE(ended_by(finish(t), way.signal_number));
+        EXPECT_TRUE(same_settings(settings(t), t.before));
+        wait_for(t, "never", 1, 200ms);
+        EXPECT_TRUE(t.screen.ends_with(marking_off)) << t.screen;
+        close(t.master);
     }
+}
+
+TEST(Terminal, AFailedWriteAtThePauseEndsTheProgram)
+{
+    int screen[2];
+    ASSERT_EQ(pipe(screen), 0);
+    terminal t = start_on_terminal(start_as::broken_pipe_ignored, screen[1]);
+    close(screen[1]);
+    std::string drained;
+    ASSERT_TRUE(drain_until(screen[0], &drained, height_prompt));
+    close(screen[0]);
+    type(t, "100 20\n");
+    const int status = finish(t);
+    EXPECT_TRUE(exited_with(status, 1)) << "the pause waited, or the error went unreported: " << status;
+    EXPECT_TRUE(same_settings(settings(t), t.before));
+    end(t);
 }
 
 TEST(Terminal, AHangupIgnoredAtTheStartStaysIgnored)
 {
-    terminal_session s = start_session(true);
-    answer_first_cycle(s);
+    terminal t = start_on_terminal(start_as::hangup_ignored);
+    answer_first_cycle(t);
     if (HasFatalFailure())
         return;
-    kill(s.pid, SIGHUP);
+    kill(t.pid, SIGHUP);
     usleep(100000);
-    type(s, "k");
-    ASSERT_TRUE(wait_for(s, height_prompt, 2)) << "a hangup ended the pause:\n" << s.screen;
-    kill(s.pid, SIGHUP);
-    type(s, "\x04");
-    EXPECT_TRUE(exited_with_success(finish(s)));
-    close(s.master);
+    type(t, "k");
+    ASSERT_TRUE(wait_for(t, height_prompt, 2)) << "a hangup ended the pause:\n" << t.screen;
+    kill(t.pid, SIGHUP);
+    type(t, "\x04");
+    EXPECT_TRUE(exited_with(finish(t), 0));
+    close(t.master);
 }
 
-// Under job control, as from a shell: the program in a process group of
-// its own in the terminal's foreground, and a parent in the same session
-// that, like a shell, takes the terminal back when the program stops and
-// hands it over again on "fg" (SIGUSR1 here).
-volatile sig_atomic_t fg_asked = 0;
+// What a person and the shell do to the job, and what must follow.
+enum class step {
+    ctrl_z,  // stopped, and the terminal as the shell had it, echo and line mode on
+    fg,      // at the pause: its mode back and its prompt again; at a question: typing shows
+    bg,      // continued in the background: stops for the terminal, which it leaves alone
+    cont,    // SIGCONT in the foreground: the pause shows its prompt again and goes on
+    kill,    // kill %1: ended by SIGTERM
+    hang_up, // kill -HUP %1: ended by SIGHUP
+    key,     // a key ends the pause
+};
 
-terminal_session start_job_session()
+TEST(Terminal, JobControlAtThePause)
 {
-    terminal_session s;
-    s.pid = forkpty(&s.master, nullptr, nullptr, nullptr);
-    if (s.pid == 0) {
-        signal(SIGTTOU, SIG_IGN);
-        const pid_t job = fork();
-        if (job == 0) {
-            setpgid(0, 0);
-            tcsetpgrp(0, getpid());
-            signal(SIGTTOU, SIG_DFL);
-            execl(VORLANE_BINARY, "vorlane", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        setpgid(job, job);
-        struct sigaction on_fg = {};
-        on_fg.sa_handler = [](int) {
-            fg_asked = 1;
-        };
-        sigaction(SIGUSR1, &on_fg, nullptr);
-        for (;;) {
-            int status = 0;
-            const pid_t r = waitpid(job, &status, WUNTRACED);
-            if (r == job && WIFEXITED(status))
-                _exit(WEXITSTATUS(status));
-            if (r == job && WIFSIGNALED(status))
-                _exit(128 + WTERMSIG(status));
-            if (r == job && WIFSTOPPED(status))
-                tcsetpgrp(0, getpgrp());
-            if (fg_asked != 0) {
-                fg_asked = 0;
-                tcsetpgrp(0, job);
-                kill(-job, SIGCONT);
+    const std::string again = "\r\n" + pause_prompt;
+    const struct {
+        const char* name;
+        std::vector<step> steps;
+    } sequences[] = {
+        {"Ctrl-Z, fg", {step::ctrl_z, step::fg, step::key}},
+        {"Ctrl-Z, bg, fg", {step::ctrl_z, step::bg, step::fg, step::key}},
+        {"Ctrl-Z, fg, Ctrl-Z again, fg", {step::ctrl_z, step::fg, step::ctrl_z, step::fg, step::key}},
+        {"Ctrl-Z, kill", {step::ctrl_z, step::kill}},
+        {"Ctrl-Z, kill -HUP", {step::ctrl_z, step::hang_up}},
+        {"Ctrl-Z, bg, kill", {step::ctrl_z, step::bg, step::kill}},
+        {"SIGCONT while it waits, then Ctrl-Z, fg", {step::cont, step::ctrl_z, step::fg, step::key}},
+        {"Ctrl-Z, fg at a question after the pause", {step::key, step::ctrl_z, step::fg}},
+    };
+    for (const auto& sequence : sequences) {
+        SCOPED_TRACE(sequence.name);
+        terminal t = start_on_terminal(start_as::job);
+        answer_first_cycle(t);
+        if (HasFatalFailure())
+            return;
+        bool at_pause = true;
+        bool ended = false;
+        for (const step s : sequence.steps) {
+            const int prompts = seen(t, again);
+            switch (s) {
+            case step::ctrl_z:
+                type(t, "\x1a");
+                ASSERT_EQ(wait_for_stop(t), SIGTSTP);
+                EXPECT_TRUE(same_settings(settings(t), t.before)) << "the terminal stayed in pause mode";
+                break;
+            case step::fg:
+                tell(t, job_command::fg);
+                if (at_pause) {
+                    EXPECT_TRUE(wait_for_pause_mode(t));
+                    EXPECT_TRUE(wait_for(t, marking_on + again, seen(t, marking_on + again) + 1)) << t.screen;
+                } else {
+                    type(t, "4321\n");
+                    EXPECT_TRUE(wait_for(t, "4321\r\n")) << "what was typed was not echoed:\n" << t.screen;
+                    EXPECT_TRUE(same_settings(settings(t), t.before));
+                }
+                break;
+            case step::bg:
+                tell(t, job_command::cont);
+                ASSERT_EQ(wait_for_stop(t), SIGTTIN);
+                EXPECT_TRUE(same_settings(settings(t), t.before)) << "the terminal was changed in the background";
+                EXPECT_EQ(seen(t, again), prompts) << t.screen;
+                break;
+            case step::cont:
+                tell(t, job_command::cont);
+                EXPECT_TRUE(wait_for(t, again, prompts + 1)) << t.screen;
+                EXPECT_TRUE(wait_for_pause_mode(t));
+                break;
+            case step::kill:
+            case step::hang_up: {
+                tell(t, s == step::kill ? job_command::terminate : job_command::hang_up);
+                const int signal_number = s == step::kill ? SIGTERM : SIGHUP;
+                EXPECT_TRUE(exited_with(finish(t), 128 + signal_number));
+                EXPECT_TRUE(same_settings(settings(t), t.before));
+                ended = true;
+                break;
+            }
+            case step::key:
+                type(t, "k");
+                ASSERT_TRUE(wait_for(t, height_prompt, seen(t, height_prompt) + 1)) << t.screen;
+                EXPECT_NE(t.screen.find(marking_off + "\r\n \r\n---"), std::string::npos) << t.screen;
+                EXPECT_TRUE(same_settings(settings(t), t.before));
+                at_pause = false;
+                break;
             }
         }
+        if (!ended) {
+            type(t, "\x04");
+            EXPECT_TRUE(exited_with(finish(t), 0)) << t.screen;
+        }
+        end(t);
     }
-    if (s.pid < 0 || tcgetattr(s.master, &s.before) != 0)
-        std::abort();
-    return s;
 }
 
-bool wait_for_settings(const terminal_session& s, const termios& wanted)
+// The report written, then Ctrl-Z and bg before the pause has begun: the
+// pause begins in the background.  The report goes to a pipe that the
+// test keeps full, so that the calculator is held in that write when
+// Ctrl-Z comes.
+TEST(Terminal, APauseThatBeginsInTheBackgroundWaitsForFg)
 {
-    for (int i = 0; i < 500; ++i) {
-        if (same_settings(current_settings(s), wanted))
-            return true;
+    int screen[2];
+    ASSERT_EQ(pipe(screen), 0);
+    ASSERT_GT(fcntl(screen[1], F_SETPIPE_SZ, 4096), 0);
+    const std::string filler(3800, '.');
+    ASSERT_EQ(write(screen[1], filler.data(), filler.size()), static_cast<ssize_t>(filler.size()));
+    terminal t = start_on_terminal(start_as::job, screen[1]);
+    close(screen[1]);
+    std::string drained;
+    int queued = 0;
+    for (int i = 0; i < 500 && queued < 3800 + 100; ++i) {
         usleep(10000);
+        ioctl(screen[0], FIONREAD, &queued);
     }
-    return false;
-}
-
-TEST(Terminal, CtrlZAndFgDuringThePause)
-{
-    terminal_session s = start_job_session();
-    answer_first_cycle(s);
-    if (HasFatalFailure())
-        return;
-    type(s, "\x1a");
-    EXPECT_TRUE(wait_for_settings(s, s.before)) << "the terminal stayed in pause mode while stopped";
-    kill(s.pid, SIGUSR1); // fg
-    EXPECT_TRUE(wait_for_pause_mode(s)) << "the pause did not take up its mode again";
-    EXPECT_TRUE(wait_for(s, "\r\n" + pause_prompt)) << "the pause prompt was not shown again:\n" << s.screen;
-    type(s, "k");
-    ASSERT_TRUE(wait_for(s, height_prompt, 2)) << s.screen;
-    EXPECT_TRUE(same_settings(current_settings(s), s.before));
-    // Ctrl-Z and fg at a question after the pause: typing still shows.
-    type(s, "\x1a");
-    usleep(100000);
-    kill(s.pid, SIGUSR1);
-    usleep(100000);
-    type(s, "4321\n");
-    EXPECT_TRUE(wait_for(s, "4321", 1, 2000ms)) << "what was typed was not echoed:\n" << s.screen;
-    EXPECT_TRUE(same_settings(current_settings(s), s.before));
-    type(s, "\x04");
-    EXPECT_TRUE(exited_with_success(finish(s)));
-    close(s.master);
-}
-
-TEST(Terminal, SigtermEndsAPauseStoppedByCtrlZ)
-{
-    terminal_session s = start_job_session();
-    answer_first_cycle(s);
-    if (HasFatalFailure())
-        return;
-    const pid_t job = tcgetpgrp(s.master);
-    ASSERT_GT(job, 0);
-    type(s, "\x1a");
-    ASSERT_TRUE(wait_for_settings(s, s.before));
-    // As a shell's "kill %1" does: the signal, then SIGCONT, to a job in
-    // the background.
-    kill(-job, SIGTERM);
-    kill(-job, SIGCONT);
-    const int status = finish(s, 1000ms);
-    EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
-    EXPECT_TRUE(same_settings(current_settings(s), s.before));
-    close(s.master);
+    ASSERT_GE(queued, 3800 + 100) << "no header and prompt";
+    type(t, "100 20\n");
+    const pid_t job = tcgetpgrp(t.master);
+    std::string waiting_in;
+    for (int i = 0; i < 500 && waiting_in.find("pipe_write") == std::string::npos; ++i) {
+        usleep(10000);
+        std::ifstream wchan("/proc/" + std::to_string(job) + "/wchan");
+        std::getline(wchan, waiting_in);
+    }
+    ASSERT_NE(waiting_in.find("pipe_write"), std::string::npos) << "not held in its write: " << waiting_in;
+    type(t, "\x1a");
+    ASSERT_EQ(wait_for_stop(t), SIGTSTP);
+    tell(t, job_command::cont);
+    ASSERT_TRUE(drain_until(screen[0], &drained, pause_prompt));
+    // The pause has begun in the background: it waits for the terminal
+    // and leaves it as the shell has it.
+    ASSERT_EQ(wait_for_stop(t), SIGTTIN);
+    EXPECT_TRUE(same_settings(settings(t), t.before));
+    tell(t, job_command::fg);
+    EXPECT_TRUE(drain_until(screen[0], &drained, "\n" + pause_prompt, 2)) << drained;
+    EXPECT_TRUE(wait_for_pause_mode(t));
+    type(t, "k");
+    EXPECT_TRUE(drain_until(screen[0], &drained, height_prompt, 2)) << drained;
+    EXPECT_TRUE(same_settings(settings(t), t.before));
+    type(t, "\x04");
+    EXPECT_TRUE(exited_with(finish(t), 0));
+    end(t);
+    close(screen[0]);
 }
 
 } // namespace

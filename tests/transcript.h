@@ -15,6 +15,8 @@ std::string header();
 
 inline const std::string height_prompt = "Enter DD coil height : ";
 inline const std::string width_prompt = "Please enter Window width: ";
+// At a terminal, between two cycles.
+inline const std::string pause_prompt = "Press any key to continue . . . ";
 // The notice for a refused token shown as shown, where no echoed Enter
 // ended the prompt's line (input from a file, or typed ahead), so that a
 // line break comes first; with rest_skipped, more than blanks went with
