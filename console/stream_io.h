@@ -6,12 +6,14 @@
 
 #include <cstddef>
 
-// Reads what is there, up to size bytes, waiting for at least one.
-// Returns the count, 0 at end of input, or -1 with *error set.
+// Reads what is there, up to size bytes, waiting for at least one, also
+// where fd is non-blocking (a parent may have set O_NONBLOCK on a stream
+// it shares): then it waits until fd is ready.  Returns the count, 0 at
+// end of input, or -1 with *error set.
 long read_some(int fd, char* data, std::size_t size, int* error);
 
-// Writes some of size bytes, at least one.  Returns the count, or -1 with
-// *error set.
+// Writes some of size bytes, at least one, waiting the same way.  Returns
+// the count, or -1 with *error set.
 long write_some(int fd, const char* data, std::size_t size, int* error);
 
 using write_function = long (*)(int fd, const char* data, std::size_t size, int* error);
