@@ -4,12 +4,12 @@
 #include <memory>
 #include <string_view>
 
+#include "console/dialogue_texts.h"
 #include "console/number_format.h"
 #include "console/pause.h"
-#include "console/stream_output.h"
-#include "console/stream_io.h"
-#include "console/dialogue_texts.h"
 #include "console/stream_input.h"
+#include "console/stream_io.h"
+#include "console/stream_output.h"
 #include "geometry/mandrel.h"
 
 namespace {
@@ -17,6 +17,45 @@ namespace {
 struct dialogue_streams {
     token_reader in;
     output_buffer out;
+    int error_fd;
+    // Where the sizes come from a file or a pipe, what went wrong with
+    // them is told on standard error too, and in the exit status.
+    bool tells_errors;
+    bool input_refused;
+    bool quit; // a quit word ended the input
+};
+
+// A line for standard error, put together in one buffer so that it goes
+// out in one write and stays one line.
+struct error_line {
+    char text[512];
+    std::size_t length = 0;
+
+    void add(std::string_view part)
+    {
+        const std::size_t room = sizeof text - length;
+        const std::size_t n = part.size() < room ? part.size() : room;
+        std::memcpy(text + length, part.data(), n);
+        length += n;
+    }
+
+    void add_number(std::size_t n)
+    {
+        char digits[24];
+        std::size_t used = 0;
+        do {
+            digits[sizeof digits - ++used] = static_cast<char>('0' + n % 10);
+            n /= 10;
+        } while (n != 0);
+        add(std::string_view(digits + sizeof digits - used, used));
+    }
+
+    // Nothing more can be done if standard error fails too.
+    void write_to(int fd) const
+    {
+        int ignored = 0;
+        static_cast<void>(write_all(fd, text, length, &ignored));
+    }
 };
 
 // How a cycle ended: done and paused, or the input ended (or a quit word
@@ -126,25 +165,56 @@ bool is_quit_word(std::string_view token)
     return false;
 }
 
-// Names the refused token on a line of its own.  Only printable ASCII of
-// it reaches the screen, so no control or escape sequence typed or piped
-// in can act on the terminal.
+// Names the refused token on a line of its own.
 void put_refusal(output_buffer& out, std::string_view token, bool rest_skipped)
 {
-    constexpr std::size_t longest_shown = 20;
     if (!at_line_start(out))
         put_text(out, "\n");
     put_text(out, texts::refusal_before_token);
-    char shown[longest_shown];
-    const std::size_t length = token.size() < longest_shown ? token.size() : longest_shown;
-    for (std::size_t i = 0; i < length; ++i)
-        shown[i] = token[i] >= ' ' && token[i] <= '~' ? token[i] : '?';
-    put_text(out, std::string_view(shown, length));
-    if (token.size() > longest_shown)
-        put_text(out, texts::token_cut_short);
+    char shown[shown_max_length];
+    put_text(out, std::string_view(shown, show_safely(token, shown)));
     put_text(out, texts::refusal_after_token);
     if (rest_skipped)
         put_text(out, texts::refusal_rest_skipped);
+}
+
+// What goes wrong with sizes from a file or a pipe is told on standard
+// error as well, after the report so far, so that where both streams go
+// to one place the line stands where it belongs.
+void tell_error(dialogue_streams& s, const error_line& line)
+{
+    flush_output(s.out);
+    line.write_to(s.error_fd);
+}
+
+void tell_refusal(dialogue_streams& s, std::string_view token)
+{
+    s.input_refused = true;
+    if (!s.tells_errors)
+        return;
+    error_line line;
+    line.add(texts::error_at_line);
+    line.add_number(s.in.token_line);
+    line.add(texts::error_not_a_number);
+    char shown[shown_max_length];
+    line.add(std::string_view(shown, show_safely(token, shown)));
+    line.add(texts::error_not_a_number_end);
+    tell_error(s, line);
+}
+
+void tell_unfinished_pair(dialogue_streams& s, std::size_t height_line, double height)
+{
+    s.input_refused = true;
+    if (!s.tells_errors)
+        return;
+    error_line line;
+    line.add(texts::error_at_line);
+    line.add_number(height_line);
+    line.add(texts::error_unfinished_pair.before);
+    char figure[figure_max_length];
+    line.add(std::string_view(figure, static_cast<std::size_t>(format_figure(height, figure) - figure)));
+    line.add(texts::error_unfinished_pair.after);
+    tell_error(s, line);
 }
 
 // Asks until a number comes.  Anything else is refused whole, with the
@@ -159,11 +229,14 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
             return status;
         if (parse_decimal(token, value))
             return status;
-        if (is_quit_word(token))
+        if (is_quit_word(token)) {
+            s.quit = true;
             return input_status::ended;
+        }
         bool rest_skipped = false;
         status = skip_line(s.in, s.out, &rest_skipped);
         put_refusal(s.out, token, rest_skipped);
+        tell_refusal(s, token);
         put_text(s.out, prompt);
         if (status != input_status::ok)
             return status;
@@ -176,9 +249,12 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
     put_text(s.out, texts::height_prompt);
     input_status status = read_number(s, texts::height_prompt, &figures.coil_height);
     if (status == input_status::ok) {
+        const std::size_t height_line = s.in.token_line;
         put_text(s.out, texts::spacer);
         put_text(s.out, texts::width_prompt);
         status = read_number(s, texts::width_prompt, &figures.window_width);
+        if (status == input_status::ended && !s.quit)
+            tell_unfinished_pair(s, height_line, figures.coil_height);
     }
     if (status == input_status::ended)
         return cycle_end::input_ended;
@@ -192,20 +268,30 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
     return cycle_end::completed;
 }
 
-// "vorlane: what: reason", in one write so that it stays one line.
-void report_error(int error_fd, std::string_view what, int error)
+} // namespace
+
+std::size_t show_safely(std::string_view text, char* out)
 {
-    char line[512];
-    std::size_t length = 0;
-    for (std::string_view part : {std::string_view("vorlane: "), what, std::string_view(": "),
-                                  std::string_view(describe_error(error)), std::string_view("\n")})
-        length += part.copy(line + length, sizeof line - length);
-    int ignored = 0;
-    // Nothing more can be done if standard error fails too.
-    static_cast<void>(write_all(error_fd, line, length, &ignored));
+    constexpr std::size_t longest_shown = shown_max_length - texts::token_cut_short.size();
+    const std::size_t length = text.size() < longest_shown ? text.size() : longest_shown;
+    for (std::size_t i = 0; i < length; ++i)
+        out[i] = text[i] >= ' ' && text[i] <= '~' ? text[i] : '?';
+    if (text.size() <= longest_shown)
+        return length;
+    std::memcpy(out + length, texts::token_cut_short.data(), texts::token_cut_short.size());
+    return shown_max_length;
 }
 
-} // namespace
+void report_error(int error_fd, std::string_view what, int error)
+{
+    error_line line;
+    line.add("vorlane: ");
+    line.add(what);
+    line.add(": ");
+    line.add(describe_error(error));
+    line.add("\n");
+    line.write_to(error_fd);
+}
 
 int run_dialogue_over(int input_fd, int output_fd, int error_fd)
 {
@@ -214,6 +300,10 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
     const auto s = std::make_unique<dialogue_streams>();
     init_output(s->out, output_fd);
     init_reader(s->in, input_fd, s->out);
+    s->error_fd = error_fd;
+    s->tells_errors = !s->in.from_terminal;
+    s->input_refused = false;
+    s->quit = false;
     char header[header_room];
     const std::string_view header_text(header, make_header(header));
 
@@ -230,13 +320,13 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
     flush_output(s->out);
     if (s->out.error != 0) {
         report_error(error_fd, "write error", s->out.error);
-        return 1;
+        return exit_failed;
     }
     if (end == cycle_end::failed) {
         report_error(error_fd, "read error", s->in.error);
-        return 1;
+        return exit_failed;
     }
-    return 0;
+    return s->input_refused && s->tells_errors ? exit_input_refused : exit_done;
 }
 
 int run_dialogue()

@@ -70,7 +70,45 @@ inline constexpr std::string_view token_cut_short      = "...";
 // Words that end the dialogue where a number is asked for, in any case.
 inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 
+// On standard error, where the sizes come from a file or a pipe, with the
+// line the token stood on:
+//   vorlane: line 2: not a number: "12,5"
+//   vorlane: line 3: the input ended after the coil height 150.000000, before its window width
+inline constexpr std::string_view error_at_line          = "vorlane: line ";
+inline constexpr std::string_view error_not_a_number     = ": not a number: \"";
+inline constexpr std::string_view error_not_a_number_end = "\"\n";
+inline constexpr figure_line      error_unfinished_pair  {": the input ended after the coil height %lf, before its window width\n"};
+
 // clang-format on
+
+// The command line.  vorlane --help:
+inline constexpr std::string_view usage = "Usage: vorlane\n"
+                                          "       vorlane < sizes.txt > report.txt\n"
+                                          "\n"
+                                          "Works out the winding of a DD coil: from the coil height and the window\n"
+                                          "width, the four side lengths, their total, and the diameter of the round\n"
+                                          "spool mandrel whose circumference equals that total.\n"
+                                          "\n"
+                                          "Type the two sizes at the prompts (both may stand on one line); after the\n"
+                                          "report, any key asks again.  Or give a table of sizes on standard input,\n"
+                                          "two numbers per coil: it runs straight through, without pausing.\n"
+                                          "\n"
+                                          "To end it, type q, quit or exit where a number is asked for, or press\n"
+                                          "Ctrl-D (on Windows Ctrl-Z, then Enter), or Ctrl-C.\n"
+                                          "\n"
+                                          "  -h, --help     show this text\n"
+                                          "      --version  show the version\n"
+                                          "\n"
+                                          "The manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
+
+// vorlane --version: "vorlane", a blank, the version, a newline.
+inline constexpr std::string_view version_before = "vorlane ";
+
+// Any other argument, named safely:
+//   vorlane: unexpected argument "sizes.txt" (sizes are read from standard input: vorlane < sizes.txt)
+inline constexpr std::string_view refused_argument_before = "vorlane: unexpected argument \"";
+inline constexpr std::string_view refused_argument_after =
+    "\" (sizes are read from standard input: vorlane < sizes.txt; vorlane --help tells more)\n";
 
 } // namespace texts
 

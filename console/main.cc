@@ -1,7 +1,6 @@
-#include "console/dialogue.h"
+#include "console/command_line.h"
 
-// No option, argument or environment variable is read.
-int main()
+int main(int argc, char** argv)
 {
-    return run_dialogue();
+    return run_command(argc, argv);
 }

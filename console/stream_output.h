@@ -9,10 +9,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "console/stream_io.h"
+
 inline constexpr std::size_t output_capacity = std::size_t{1} << 16;
 
 struct output_buffer {
     int fd;
+    write_function write;
     int error; // 0 until a write fails, then that write's error number
     // Whether the screen's cursor stood at the start of a line when the
     // buffer was last emptied: the last byte written was a newline, or the
@@ -22,7 +25,7 @@ struct output_buffer {
     char data[output_capacity];
 };
 
-void init_output(output_buffer& out, int fd);
+void init_output(output_buffer& out, int fd, write_function write = write_some);
 
 // Writes out what is gathered.  Returns false once any write has failed.
 bool flush_output(output_buffer& out);

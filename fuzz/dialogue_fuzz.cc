@@ -1,10 +1,12 @@
 // The whole dialogue over arbitrary input.  Beside the sanitizers' own
-// checks, its output must be well-formed: status 0, one refusal notice for
-// each refused token, and every cycle's report present, in order, with the
-// figures a model of the dialogue expects.  The model reads the same bytes
-// on its own: white-space separated tokens, a quit word ends, a number (as
-// strtod reads it) answers the question, anything else goes with the rest
-// of its line.
+// checks, its output must be well-formed: one refusal notice for each
+// refused token, and every cycle's report present, in order, with the
+// figures a model of the dialogue expects; standard error and the status
+// as the model expects them.  The model reads the same bytes on its own:
+// white-space separated tokens (a bracketed paste's markers are white
+// space), a quit word ends, a number (as strtod reads it) answers the
+// question, anything else goes with the rest of its line, and is told on
+// standard error with its line, as is a height left without its width.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -35,7 +37,26 @@ bool is_quit_word(std::string_view t)
 struct expected {
     std::string reports; // the report lines of every cycle, in order
     std::size_t refusals = 0;
+    std::string errors; // standard error
 };
+
+// The length of the white space at in[i]: a blank, a whole paste marker,
+// or none.
+std::size_t blank_at(std::string_view in, std::size_t i)
+{
+    if (is_space(in[i]))
+        return 1;
+    const std::string_view rest = in.substr(i);
+    return rest.starts_with("\x1b[200~") || rest.starts_with("\x1b[201~") ? 6 : 0;
+}
+
+std::string shown(std::string_view token)
+{
+    std::string text;
+    for (std::size_t i = 0; i < token.size() && i < 20; ++i)
+        text += token[i] >= 32 && token[i] < 127 ? token[i] : '?';
+    return token.size() > 20 ? text + "..." : text;
+}
 
 std::string report(const mandrel_figures& f)
 {
@@ -53,22 +74,34 @@ expected model(std::string_view in)
     expected e;
     mandrel_figures f = {};
     int asked = 0; // 0: the height, 1: the width
+    std::size_t line = 1;
+    std::size_t height_line = 0;
     std::size_t i = 0;
     for (;;) {
-        while (i < in.size() && is_space(in[i]))
-            ++i;
-        if (i == in.size())
+        for (std::size_t blank; i < in.size() && (blank = blank_at(in, i)) > 0; i += blank)
+            line += in[i] == '\n';
+        if (i == in.size()) {
+            if (asked == 1)
+                e.errors += "vorlane: line " + std::to_string(height_line) +
+                            ": the input ended after the coil height " + reference::figure_text(f.coil_height) +
+                            ", before its window width\n";
             return e;
+        }
         const std::size_t start = i;
-        while (i < in.size() && !is_space(in[i]))
+        const std::size_t token_line = line;
+        while (i < in.size() && blank_at(in, i) == 0)
             ++i;
         const std::string_view token = in.substr(start, i - start);
         const bool ended_line = i < in.size() && in[i] == '\n';
-        if (i < in.size())
-            ++i;
+        if (i < in.size()) {
+            line += ended_line;
+            i += blank_at(in, i);
+        }
         double value = 0;
         if (reference::is_number(token, &value)) {
             (asked == 0 ? f.coil_height : f.window_width) = value;
+            if (asked == 0)
+                height_line = token_line;
             if (++asked == 2) {
                 compute_mandrel(f);
                 e.reports += report(f);
@@ -78,11 +111,14 @@ expected model(std::string_view in)
             return e;
         } else {
             ++e.refusals;
+            e.errors += "vorlane: line " + std::to_string(token_line) + ": not a number: \"" + shown(token) + "\"\n";
             if (!ended_line) {
                 while (i < in.size() && in[i] != '\n')
                     ++i;
-                if (i < in.size())
+                if (i < in.size()) {
                     ++i;
+                    ++line;
+                }
             }
         }
     }
@@ -137,14 +173,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lseek(in, 0, SEEK_SET);
     const int status = run_dialogue_over(in, out, err);
     std::string output(static_cast<std::size_t>(lseek(out, 0, SEEK_END)), '\0');
-    if (pread(out, output.data(), output.size(), 0) != static_cast<ssize_t>(output.size()))
+    std::string errors(static_cast<std::size_t>(lseek(err, 0, SEEK_END)), '\0');
+    if (pread(out, output.data(), output.size(), 0) != static_cast<ssize_t>(output.size()) ||
+        pread(err, errors.data(), errors.size(), 0) != static_cast<ssize_t>(errors.size()))
         std::abort();
     close(in);
     close(out);
     close(err);
 
     const expected e = model(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (status != 0)
+    if (errors != e.errors || status != (e.errors.empty() ? 0 : 3))
         std::abort();
     if (report_lines(output) != e.reports)
         std::abort();

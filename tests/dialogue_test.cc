@@ -15,19 +15,19 @@ namespace {
 
 using namespace transcript;
 
-const std::string spacer = " \n";
-
 const std::vector<std::string> figures_1_by_1 = {"1.000000", "1.000000", "0.500000", "1.570796", "0.000000",
                                                  "0.785398", "0.785398", "3.141593", "1.000000"};
 const std::vector<std::string> figures_10_by_30 = {"10.000000", "30.000000", "15.000000", "15.707963", "-20.000000",
                                                    "23.561945", "23.561945", "42.831853", "13.633802"};
 
-void expect_output(const std::string& input, const std::string& expected)
+// The output, and the lines on standard error: where there are some, the
+// exit status says that input was refused.
+void expect_output(const std::string& input, const std::string& expected, const std::string& errors = "")
 {
     const run_result r = run_on(input);
     EXPECT_EQ(r.output, expected);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.errors, "");
+    EXPECT_EQ(r.errors, errors);
+    EXPECT_EQ(r.status, errors.empty() ? 0 : 3);
 }
 
 TEST(Dialogue, WellFormedInputInItsManyLayouts)
@@ -44,6 +44,10 @@ TEST(Dialogue, WellFormedInputInItsManyLayouts)
         {"no final newline", "100\n20"},
         {"tabs, vertical tabs, form feeds", "\t100\v\f20\t"},
         {"signs and exponents", "+1e2 2.0E1\n"},
+        // A terminal in bracketed-paste mode marks a paste; the markers
+        // are white space wherever they stand.
+        {"paste markers around each number", "\x1b[200~100\x1b[201~\x1b[200~20\x1b[201~"},
+        {"paste markers around lines", "\x1b[200~100 20\n\x1b[201~"},
     };
     for (const auto& layout : layouts) {
         SCOPED_TRACE(layout.name);
@@ -63,24 +67,27 @@ TEST(Dialogue, EndOfInputOrAQuitWordAtEitherQuestion)
     const struct {
         const char* input;
         std::string expected;
+        std::string errors;
     } cases[] = {
-        {"", ending()},
-        {"\n\n  \n", ending()},
-        {"100\n", at_width},
-        {"100 20\n1", cycle(figures_100_by_20()) + at_width},
-        {"quit\n100 20\n", ending()},
-        {"Q 100 20\n", ending()},
-        {"100 EXIT\n20\n", at_width},
-        {"100 20 qUiT", cycle(figures_100_by_20()) + ending()},
-        {"quitter 100 20\n5 6\n", header() + height_prompt + refusal("quitter", true) + height_prompt + spacer +
-                                      width_prompt + spacer +
-                                      report({"5.000000", "6.000000", "3.000000", "7.853982", "-1.000000", "4.712389",
-                                              "4.712389", "16.278760", "5.181690"}) +
-                                      ending()},
+        {"", ending(), ""},
+        {"\n\n  \n", ending(), ""},
+        // A height without its width is lost; a quit word is meant.
+        {"100\n", at_width, unfinished_error(1, "100.000000")},
+        {"100 20\n\n1", cycle(figures_100_by_20()) + at_width, unfinished_error(3, "1.000000")},
+        {"quit\n100 20\n", ending(), ""},
+        {"Q 100 20\n", ending(), ""},
+        {"100 EXIT\n20\n", at_width, ""},
+        {"100 20 qUiT", cycle(figures_100_by_20()) + ending(), ""},
+        {"quitter 100 20\n5 6\n",
+         header() + height_prompt + refusal("quitter", true) + height_prompt + spacer + width_prompt + spacer +
+             report({"5.000000", "6.000000", "3.000000", "7.853982", "-1.000000", "4.712389", "4.712389", "16.278760",
+                     "5.181690"}) +
+             ending(),
+         refusal_error(1, "quitter")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input);
-        expect_output(c.input, c.expected);
+        expect_output(c.input, c.expected, c.errors);
     }
 }
 
@@ -90,19 +97,13 @@ TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
         std::string token;
         std::string shown;
     } tokens[] = {
+        // What is a number is the parser's own table; here, how a refused
+        // token is shown.
         {"12,5", "12,5"},
-        {"100mm", "100mm"},
-        {"5-3", "5-3"},
-        {"1e", "1e"},
-        {"0x10", "0x10"},
-        {"inf", "inf"},
-        {"nan", "nan"},
         {"abc", "abc"},
-        {"-", "-"},
-        {".", "."},
-        {"1e+", "1e+"},
-        {"--5", "--5"},
         {"\"5\"", "\"5\""},
+        {"~12~", "~12~"},          // the last printable character
+        {"12,5\x1b[201~", "12,5"}, // a paste's end marker is white space
         {std::string(4097, '1'), "11111111111111111111..."},
         {std::string(5000, 'x'), "xxxxxxxxxxxxxxxxxxxx..."},
         {std::string(21, 'y'), "yyyyyyyyyyyyyyyyyyyy..."},
@@ -119,21 +120,24 @@ TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
         SCOPED_TRACE("token of " + std::to_string(t.token.size()) + " bytes: " + t.shown);
         // The 7 on the same line goes with the refused token, and the
         // notice says so; blanks alone after it are not worth a word.
-        expect_output(t.token + " 7\n100\n20\n", header() + height_prompt + refusal(t.shown, true) + height_prompt +
-                                                     spacer + width_prompt + spacer + report(figures_100_by_20()) +
-                                                     ending());
-        expect_output("100\n" + t.token + " \t \n20\n", header() + height_prompt + spacer + width_prompt +
-                                                            refusal(t.shown) + width_prompt + spacer +
-                                                            report(figures_100_by_20()) + ending());
+        expect_output(t.token + " 7\n100\n20\n",
+                      header() + height_prompt + refusal(t.shown, true) + height_prompt + spacer + width_prompt +
+                          spacer + report(figures_100_by_20()) + ending(),
+                      refusal_error(1, t.shown));
+        expect_output("100\n" + t.token + " \t \n20\n",
+                      header() + height_prompt + spacer + width_prompt + refusal(t.shown) + width_prompt + spacer +
+                          report(figures_100_by_20()) + ending(),
+                      refusal_error(2, t.shown));
     }
 }
 
 TEST(Dialogue, RefusalsInARowAndAtTheEnd)
 {
-    expect_output("a\nb c\n100 20\n", header() + height_prompt + refusal("a") + height_prompt + refusal("b", true) +
-                                          height_prompt + spacer + width_prompt + spacer + report(figures_100_by_20()) +
-                                          ending());
-    expect_output("abc", header() + height_prompt + refusal("abc") + height_prompt + "\n");
+    expect_output("a\nb c\n100 20\n",
+                  header() + height_prompt + refusal("a") + height_prompt + refusal("b", true) + height_prompt +
+                      spacer + width_prompt + spacer + report(figures_100_by_20()) + ending(),
+                  refusal_error(1, "a") + refusal_error(2, "b"));
+    expect_output("abc", header() + height_prompt + refusal("abc") + height_prompt + "\n", refusal_error(1, "abc"));
 }
 
 TEST(Dialogue, NegativeAndZeroInputsAreReported)
@@ -143,14 +147,6 @@ TEST(Dialogue, NegativeAndZeroInputsAreReported)
     const std::vector<std::string> minus_5_by_2 = {"-5.000000", "2.000000", "1.000000",   "-7.853982", "-7.000000",
                                                    "1.570796",  "1.570796", "-11.712389", "-3.728169"};
     expect_output("0 0\n-5 2\n10 30\n", cycle(zeros) + cycle(minus_5_by_2) + cycle(figures_10_by_30) + ending());
-}
-
-TEST(Dialogue, ALongLineIsRefusedInBoundedMemory)
-{
-    std::string input(20u << 20, 'x');
-    input += " 5\n100 20\n";
-    expect_output(input, header() + height_prompt + refusal(std::string(20, 'x') + "...", true) + height_prompt +
-                             spacer + width_prompt + spacer + report(figures_100_by_20()) + ending());
 }
 
 TEST(Dialogue, ACommaLocaleChangesNothing)
@@ -178,11 +174,13 @@ TEST(Dialogue, ACommaLocaleChangesNothing)
         GTEST_SKIP() << "no locale with a decimal comma is installed here, and none could be made: install the "
                         "package locales (Debian, Ubuntu)";
     ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
-    expect_output("100 20\n12,5\n1.5 1\n", cycle(figures_100_by_20()) + header() + height_prompt + refusal("12,5") +
-                                               height_prompt + spacer + width_prompt + spacer +
-                                               report({"1.500000", "1.000000", "0.500000", "2.356194", "0.500000",
-                                                       "0.785398", "0.785398", "4.426991", "1.409155"}) +
-                                               ending());
+    expect_output("100 20\n12,5\n1.5 1\n",
+                  cycle(figures_100_by_20()) + header() + height_prompt + refusal("12,5") + height_prompt + spacer +
+                      width_prompt + spacer +
+                      report({"1.500000", "1.000000", "0.500000", "2.356194", "0.500000", "0.785398", "0.785398",
+                              "4.426991", "1.409155"}) +
+                      ending(),
+                  refusal_error(2, "12,5"));
     std::setlocale(LC_ALL, "C");
 }
 

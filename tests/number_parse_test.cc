@@ -67,8 +67,12 @@ TEST(NumberParse, AcceptsPlainDecimals)
         {"9007199254740992e5", 9007199254740992e5},
         {"123e25", 1.23e27},
         {"123456789012345678901234567890e-10", 123456789012345678901234567890e-10},
-        // Leading zeros of an exponent are no reason to saturate it.
+        // Leading zeros of an exponent are no reason to saturate it; an
+        // exponent beyond any 64-bit integer still saturates.
         {"1e0000000000000000000000000300", 1e300},
+        {"1e9223372036854775808", INFINITY},
+        {"1e18446744073709551617", INFINITY},
+        {"1e-9223372036854775809", 0.0},
         // A million-digit number is no number, but 4096 characters still are.
         {std::string(4096, '9'), INFINITY},
         // Digits beyond the nineteenth raise the exponent; long runs of

@@ -69,17 +69,121 @@ int file_with(const std::string& text)
     return fd;
 }
 
-TEST(Process, EndOfInputEndsWithSuccessAndAnArgumentIsIgnored)
+// What a script sees: both streams and the status, for the arguments and
+// for input that is refused.
+TEST(Process, ArgumentsInputAndTheExitStatus)
 {
-    const int in = file_with("100 20\n");
-    const int out = file_with("");
-    const finished f = run(in, out, {"--help"});
-    EXPECT_TRUE(exited_with(f.status, 0));
-    EXPECT_EQ(f.errors, "");
-    lseek(out, 0, SEEK_SET);
-    EXPECT_EQ(read_all(out), transcript::cycle(transcript::figures_100_by_20()) + transcript::ending());
-    close(in);
-    close(out);
+    using namespace transcript;
+    const std::string version_line = "vorlane " VORLANE_VERSION "\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string input;
+        int status;
+        std::string output;                   // exactly, or
+        std::vector<std::string> output_says; // the words it holds
+        std::string errors;                   // exactly, or
+        std::vector<std::string> errors_say;  // the words of its one line
+    } cases[] = {
+        {{}, "100 20\n", 0, cycle(figures_100_by_20()) + transcript::ending(), {}, "", {}},
+        {{"--version"}, "100 20\n", 0, version_line, {}, "", {}},
+        {{"--version", "sizes.txt"}, "", 0, version_line, {}, "", {}},
+        {{"--help"},
+         "100 20\n",
+         0,
+         "",
+         {"Usage: vorlane", "vorlane < sizes.txt", "quit", "Ctrl-D", "--version", "man vorlane"},
+         "",
+         {}},
+        {{"-h"}, "", 0, "", {"Usage: vorlane", "--help"}, "", {}},
+        // The likeliest first mistake with a table of sizes.
+        {{"sizes.txt"}, "100 20\n", 2, "", {}, "", {"vorlane: ", "\"sizes.txt\"", "vorlane < sizes.txt"}},
+        {{"--frobnicate"}, "", 2, "", {}, "", {"\"--frobnicate\""}},
+        {{"-"}, "", 2, "", {}, "", {"\"-\""}},
+        {{"\x1b[2Jwipe"}, "", 2, "", {}, "", {"\"?[2Jwipe\""}},
+        // A broken table: the same report, the refusals told, and a status
+        // that says so.
+        {{},
+         "100 20\n12,5 7\n150 30\n150",
+         3,
+         cycle(figures_100_by_20()) + header() + height_prompt + refusal("12,5", true) + height_prompt + spacer +
+             width_prompt + spacer +
+             report({"150.000000", "30.000000", "15.000000", "235.619449", "120.000000", "23.561945", "23.561945",
+                     "402.743339", "128.197186"}) +
+             header() + height_prompt + spacer + width_prompt + "\n",
+         {},
+         refusal_error(2, "12,5") + unfinished_error(4, "150.000000"),
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? std::string("no argument") : c.arguments[0]);
+        const int in = file_with(c.input);
+        const int out = file_with("");
+        const finished f = run(in, out, c.arguments);
+        lseek(out, 0, SEEK_SET);
+        const std::string output = read_all(out);
+        EXPECT_TRUE(exited_with(f.status, c.status)) << f.status;
+        if (c.output_says.empty()) {
+            EXPECT_EQ(output, c.output);
+        }
+        for (const std::string& words : c.output_says)
+            EXPECT_NE(output.find(words), std::string::npos) << words << " missing from\n" << output;
+        if (c.errors_say.empty())
+            EXPECT_EQ(f.errors, c.errors);
+        else
+            EXPECT_EQ(f.errors.find('\n'), f.errors.size() - 1) << "not one line: " << f.errors;
+        for (const std::string& words : c.errors_say)
+            EXPECT_NE(f.errors.find(words), std::string::npos) << words << " missing from " << f.errors;
+        close(in);
+        close(out);
+    }
+}
+
+// A parent may leave the streams it hands over non-blocking.  The program
+// waits for them rather than fail: a writer that comes late, a reader that
+// takes a few KB at a time, and nothing is lost.
+TEST(Process, NonBlockingStreamsLoseNothing)
+{
+    int in_pipe[2];
+    int out_pipe[2];
+    ASSERT_EQ(pipe(in_pipe), 0);
+    ASSERT_EQ(pipe(out_pipe), 0);
+    ASSERT_EQ(fcntl(in_pipe[0], F_SETFL, O_NONBLOCK), 0);
+    ASSERT_EQ(fcntl(out_pipe[1], F_SETFL, O_NONBLOCK), 0);
+    int errors = -1;
+    const pid_t pid = start_program({}, in_pipe[0], out_pipe[1], &errors);
+    close(in_pipe[0]);
+    close(out_pipe[1]);
+    signal(SIGPIPE, SIG_IGN); // should the program end early, the writer sees EPIPE
+    std::thread writer([fd = in_pipe[1]] {
+        usleep(300000);
+        for (int i = 0; i < 2000; ++i) {
+            if (write(fd, "100 20\n", 7) != 7)
+                break;
+            if (i % 100 == 0)
+                usleep(2000);
+        }
+        close(fd);
+    });
+    std::string output;
+    std::thread reader([&output, fd = out_pipe[0]] {
+        char chunk[3000];
+        ssize_t n;
+        while ((n = read(fd, chunk, sizeof chunk)) > 0) {
+            output.append(chunk, static_cast<std::size_t>(n));
+            usleep(200);
+        }
+    });
+    const int status = wait_for_exit(pid, 20s);
+    writer.join();
+    reader.join();
+    close(out_pipe[0]);
+    EXPECT_TRUE(exited_with(status, 0)) << status;
+    EXPECT_EQ(read_all(errors), "");
+    close(errors);
+    std::string expected;
+    for (int i = 0; i < 2000; ++i)
+        expected += transcript::cycle(transcript::figures_100_by_20());
+    EXPECT_TRUE(output == expected + transcript::ending()) << output.size() << " bytes of " << expected.size() + 1;
 }
 
 TEST(Process, AFullDiskIsAWriteError)
@@ -157,7 +261,8 @@ template <int pairs> void feed_pairs(int fd)
     close(fd);
 }
 
-long peak_memory_kb(void (*feed)(int))
+// The long line is refused, and says so in the status.
+long peak_memory_kb(void (*feed)(int), int status)
 {
     int in_pipe[2];
     if (pipe(in_pipe) != 0)
@@ -165,17 +270,17 @@ long peak_memory_kb(void (*feed)(int))
     const int out = open("/dev/null", O_WRONLY);
     const finished f = run(in_pipe[0], out, {}, false, feed, in_pipe[1]);
     close(out);
-    EXPECT_TRUE(exited_with(f.status, 0)) << f.errors;
+    EXPECT_TRUE(exited_with(f.status, status)) << f.errors;
     return f.max_rss_kb;
 }
 
 TEST(Process, MemoryDoesNotGrowWithTheInput)
 {
-    const long small = peak_memory_kb(feed_long_line<1>);
-    const long huge = peak_memory_kb(feed_long_line<128>);
+    const long small = peak_memory_kb(feed_long_line<1>, 3);
+    const long huge = peak_memory_kb(feed_long_line<128>, 3);
     EXPECT_LT(huge, small + 1024) << "a 128 MiB line took " << huge << " KiB, a 1 MiB one " << small;
-    const long few = peak_memory_kb(feed_pairs<1000>);
-    const long many = peak_memory_kb(feed_pairs<200000>);
+    const long few = peak_memory_kb(feed_pairs<1000>, 0);
+    const long many = peak_memory_kb(feed_pairs<200000>, 0);
     EXPECT_LT(many, few + 1024) << "200,000 pairs took " << many << " KiB, 1,000 took " << few;
 #if !defined(VORLANE_SANITIZED) // the sanitizers' shadow memory is not the program's
     EXPECT_LT(many, 8 * 1024);

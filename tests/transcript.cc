@@ -14,7 +14,6 @@ namespace transcript {
 
 namespace {
 
-const std::string spacer = " \n";
 const std::string separator = std::string(48, '-') + " \n";
 
 std::string read_all(std::FILE* file)
@@ -66,6 +65,17 @@ std::string refusal(const std::string& shown, bool rest_skipped)
 {
     return "\nNot a number: \"" + shown + "\" (write digits, with a point for decimals, as in 12.5) \n" +
            (rest_skipped ? "The rest of that line was skipped too. \n" : "");
+}
+
+std::string refusal_error(int line, const std::string& shown)
+{
+    return "vorlane: line " + std::to_string(line) + ": not a number: \"" + shown + "\"\n";
+}
+
+std::string unfinished_error(int line, const std::string& height)
+{
+    return "vorlane: line " + std::to_string(line) + ": the input ended after the coil height " + height +
+           ", before its window width\n";
 }
 
 std::string cycle(const std::vector<std::string>& figures)

@@ -9,6 +9,8 @@
 
 namespace transcript {
 
+inline const std::string spacer = " \n";
+
 // The header that opens every cycle, up to and including the spacer
 // after the pi line.
 std::string header();
@@ -22,6 +24,12 @@ inline const std::string pause_prompt = "Press any key to continue . . . ";
 // line break comes first; with rest_skipped, more than blanks went with
 // the token.
 std::string refusal(const std::string& shown, bool rest_skipped = false);
+
+// The lines on standard error, where the input comes from a file or a
+// pipe: a refused token, shown as shown, on its line; and an input that
+// ends after a coil height, printed as printed, on its line.
+std::string refusal_error(int line, const std::string& shown);
+std::string unfinished_error(int line, const std::string& height);
 
 // The report and the cycle's close, from the nine printed figures:
 // coil height, window width, offset width, L1, L2, L3, L4, total and
