@@ -11,8 +11,21 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DD coil calculator: side lengths and spoo
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
+# The same bytes from every build of the same source: folders in the
+# packages get the usual permissions whatever the umask (files get theirs
+# from the install rules), and CPack stamps every file with the release's
+# time (see release.cmake), read in UTC, as zip files keep local times.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+file(WRITE ${PROJECT_BINARY_DIR}/cpack-time.cmake
+  "set(ENV{SOURCE_DATE_EPOCH} ${VORLANE_SOURCE_DATE_EPOCH})\nset(ENV{TZ} UTC)\n")
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-time.cmake)
+
 if(WIN32)
   install(TARGETS vorlane RUNTIME DESTINATION .)
+  set(VORLANE_WINDOWS_TITLE "Vorlane ${PROJECT_VERSION} - DD coil calculator")
+  string(LENGTH "${VORLANE_WINDOWS_TITLE}" vorlane_title_length)
+  string(REPEAT "=" ${vorlane_title_length} VORLANE_WINDOWS_UNDERLINE)
   configure_file(${PROJECT_SOURCE_DIR}/docs/README-windows.txt.in ${PROJECT_BINARY_DIR}/README.txt
     @ONLY NEWLINE_STYLE CRLF)
   configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
