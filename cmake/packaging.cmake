@@ -11,15 +11,24 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DD coil calculator: side lengths and spoo
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
-# The same bytes from every build of the same source: folders in the
-# packages get the usual permissions whatever the umask (files get theirs
-# from the install rules), and CPack stamps every file with the release's
-# time (see release.cmake), read in UTC, as zip files keep local times.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# The same bytes from every build of the same source.  CPack stamps every
+# file with the source's time (see release.cmake), read in UTC, as zip
+# files keep local times.  It takes permissions from the files it has
+# staged, and folders and its own files get theirs from the umask, so the
+# target "packages", which the README uses, runs it with the umask that
+# packages expect, whatever the builder's.
 file(WRITE ${PROJECT_BINARY_DIR}/cpack-time.cmake
   "set(ENV{SOURCE_DATE_EPOCH} ${VORLANE_SOURCE_DATE_EPOCH})\nset(ENV{TZ} UTC)\n")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-time.cmake)
+if(CMAKE_HOST_UNIX)
+  add_custom_target(packages
+    COMMAND sh -c "umask 022 && exec \"$0\" --config CPackConfig.cmake" ${CMAKE_CPACK_COMMAND}
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+else()
+  add_custom_target(packages COMMAND ${CMAKE_CPACK_COMMAND} --config CPackConfig.cmake
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+endif()
+add_dependencies(packages vorlane)
 
 if(WIN32)
   install(TARGETS vorlane RUNTIME DESTINATION .)
@@ -55,6 +64,7 @@ endfunction()
 vorlane_gzip(${PROJECT_BINARY_DIR}/vorlane.1 vorlane.1.gz)
 vorlane_gzip(${PROJECT_SOURCE_DIR}/docs/debian-changelog changelog.gz)
 add_custom_target(vorlane_papers ALL DEPENDS ${PROJECT_BINARY_DIR}/vorlane.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
+add_dependencies(packages vorlane_papers)
 
 install(TARGETS vorlane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The comment section only names the compiler; packages leave it out.
