@@ -1,0 +1,20 @@
+# The version is set once, in CMakeLists.txt; configure checks the two
+# changelogs against it, and this checks that README.md names no other.
+#   cmake -DVERSION=1.2.0 -DSOURCE=<the source folder> -P version_test.cmake
+set(pattern "vorlane[-_][0-9]+[.][0-9]+[.][0-9]+")
+file(STRINGS ${SOURCE}/README.md lines ENCODING UTF-8 REGEX "${pattern}")
+set(named 0)
+foreach(line IN LISTS lines)
+  string(REGEX MATCHALL "${pattern}" names "${line}")
+  foreach(name IN LISTS names)
+    math(EXPR named "${named} + 1")
+    string(REGEX REPLACE "^vorlane[-_]" "" version "${name}")
+    if(NOT version STREQUAL VERSION)
+      message(SEND_ERROR "README.md names ${name}, but the version is ${VERSION}")
+    endif()
+  endforeach()
+endforeach()
+if(named EQUAL 0)
+  message(SEND_ERROR "README.md names no package file at all")
+endif()
+message(STATUS "README.md names version ${VERSION} ${named} times, and no other")
