@@ -1,6 +1,7 @@
 // Microbenchmarks of the hot path: one cycle's calculation and report, and
 // number parsing and formatting beside the library's own conversions.
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -37,26 +38,66 @@ std::vector<double> report_values()
     return values;
 }
 
-void parse_ours(benchmark::State& state)
+// Longer numbers than sizes: 25 digits, and 17 with exponents far from 1,
+// which the parser's exact path cannot take.
+std::vector<std::string> long_numbers()
 {
-    const auto texts = typed_sizes();
+    std::mt19937_64 random(2);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 4096; ++i) {
+        std::string s;
+        for (int k = 0; k < 26; ++k)
+            s += k == 3 ? '.' : static_cast<char>('0' + random() % 10);
+        texts.push_back(s);
+    }
+    return texts;
+}
+
+std::vector<std::string> wide_numbers()
+{
+    std::mt19937_64 random(3);
+    std::vector<std::string> texts;
+    char text[40];
+    for (int i = 0; i < 4096; ++i) {
+        const int exponent = static_cast<int>(random() % 400) - 250;
+        std::snprintf(text, sizeof text, "%.17g", std::ldexp(static_cast<double>(random() >> 11), exponent));
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+enum class parser { ours, from_chars, strtod };
+
+void parse(benchmark::State& state, std::vector<std::string> (*make)(), parser which)
+{
+    const auto texts = make();
     std::size_t i = 0;
     for (auto _ : state) {
-        double v;
-        benchmark::DoNotOptimize(parse_decimal(texts[i++ & 4095], &v));
+        const std::string& t = texts[i++ & 4095];
+        double v = 0;
+        switch (which) {
+        case parser::ours:
+            parse_decimal(t, &v);
+            break;
+        case parser::from_chars:
+            std::from_chars(t.data(), t.data() + t.size(), v);
+            break;
+        case parser::strtod:
+            v = std::strtod(t.c_str(), nullptr);
+            break;
+        }
         benchmark::DoNotOptimize(v);
     }
 }
-BENCHMARK(parse_ours);
-
-void parse_strtod(benchmark::State& state)
-{
-    const auto texts = typed_sizes();
-    std::size_t i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(std::strtod(texts[i++ & 4095].c_str(), nullptr));
-}
-BENCHMARK(parse_strtod);
+BENCHMARK_CAPTURE(parse, sizes_ours, typed_sizes, parser::ours);
+BENCHMARK_CAPTURE(parse, sizes_from_chars, typed_sizes, parser::from_chars);
+BENCHMARK_CAPTURE(parse, sizes_strtod, typed_sizes, parser::strtod);
+BENCHMARK_CAPTURE(parse, long_ours, long_numbers, parser::ours);
+BENCHMARK_CAPTURE(parse, long_from_chars, long_numbers, parser::from_chars);
+BENCHMARK_CAPTURE(parse, long_strtod, long_numbers, parser::strtod);
+BENCHMARK_CAPTURE(parse, wide_ours, wide_numbers, parser::ours);
+BENCHMARK_CAPTURE(parse, wide_from_chars, wide_numbers, parser::from_chars);
+BENCHMARK_CAPTURE(parse, wide_strtod, wide_numbers, parser::strtod);
 
 void format_ours(benchmark::State& state)
 {

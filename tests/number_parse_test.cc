@@ -161,4 +161,96 @@ TEST(NumberParse, ValuesMatchStrtod)
     EXPECT_EQ(differences, 0);
 }
 
+// The point halfway between the positive double x and the next one up,
+// written out exactly in decimal: m * 2^e with m odd is m * 5^-e * 10^e
+// for e below zero.
+std::string exact_halfway_above(double x)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    const auto field = static_cast<int>(bits >> 52);
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (field != 0 ? std::uint64_t{1} << 52 : 0);
+    const int e = (field != 0 ? field : 1) - 1075;
+    // The halfway point is (2m + 1) * 2^(e - 1).
+    std::string digits = std::to_string(2 * m + 1);
+    const auto times = [&digits](std::uint64_t factor) {
+        std::uint64_t carry = 0;
+        for (auto i = digits.size(); i-- > 0;) {
+            const std::uint64_t d = static_cast<std::uint64_t>(digits[i] - '0') * factor + carry;
+            digits[i] = static_cast<char>('0' + d % 10);
+            carry = d / 10;
+        }
+        for (; carry != 0; carry /= 10)
+            digits.insert(digits.begin(), static_cast<char>('0' + carry % 10));
+    };
+    const int power = e - 1;
+    for (int i = 0; i < -power; i += 13)
+        times(-power - i >= 13 ? 1220703125 : static_cast<std::uint64_t>(std::pow(5.0, -power - i)));
+    for (int i = 0; i < power; i += 32)
+        times(std::uint64_t{1} << (power - i >= 32 ? 32 : power - i));
+    // As 0.digits, so that digits added after them are below them.
+    return "0." + digits + "e" + std::to_string((power < 0 ? power : 0) + static_cast<int>(digits.size()));
+}
+
+// Ties go to the even neighbour, and anything above or below a halfway
+// point, however far out in its digits, to the nearer one: the rounding
+// rule itself gives the expected values.
+// count doubles with their exponent field from least to greatest.
+int halfway_differences(std::mt19937_64& random, int count, unsigned least, unsigned greatest)
+{
+    int differences = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint64_t field = least + random() % (greatest - least + 1);
+        const std::uint64_t bits = field << 52 | (random() & ((std::uint64_t{1} << 52) - 1));
+        const double x = std::bit_cast<double>(bits);
+        const double above = std::nextafter(x, INFINITY);
+        if (std::isinf(above))
+            continue;
+        const std::string h = exact_halfway_above(x);
+        const std::string::size_type e = h.find('e');
+        const std::string digits = h.substr(0, e);
+        const std::string exponent = h.substr(e);
+        const double even = (bits & 1) == 0 ? x : above;
+        std::string lower = digits;
+        for (auto k = lower.size(); k-- > 0;) {
+            if (lower[k] != '0') {
+                --lower[k];
+                break;
+            }
+            lower[k] = '9';
+        }
+        const struct {
+            std::string text;
+            double value;
+        } cases[] = {{digits + exponent, even},
+                     {digits + std::string(900, '0') + "1" + exponent, above},
+                     {lower + "9999" + exponent, x}};
+        for (const auto& c : cases) {
+            double value = 0;
+            if (!parse_decimal(c.text, &value) || value != c.value) {
+                if (++differences <= 10)
+                    ADD_FAILURE() << c.text.substr(0, 60) << "... (" << c.text.size() << " characters): want "
+                                  << std::hexfloat << c.value << ", got " << value;
+            }
+        }
+    }
+    return differences;
+}
+
+TEST(NumberParse, HalfwayPointsRoundToEven)
+{
+    std::mt19937_64 random(11);
+    // Sizes from 2^-75 to 2^50; subnormals, with their 767 digits; and
+    // the largest doubles, next to infinity.
+    EXPECT_EQ(halfway_differences(random, 3000, 1000, 1125), 0);
+    EXPECT_EQ(halfway_differences(random, 30, 0, 2), 0);
+    EXPECT_EQ(halfway_differences(random, 30, 2040, 2046), 0);
+}
+
+// Every exponent, behind the label "long".
+TEST(NumberParseExhaustive, HalfwayPointsRoundToEven)
+{
+    std::mt19937_64 random(12);
+    EXPECT_EQ(halfway_differences(random, 150000, 0, 2046), 0);
+}
+
 } // namespace
