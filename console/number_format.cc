@@ -1,16 +1,17 @@
 #include "console/number_format.h"
 
 #include <bit>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
+
+#include "console/number_bigint.h"
 
 // A report prints ten numbers a cycle, eight of them distinct, so this is
 // the program's hot path.  Below 2^64 the six decimals of a binary64 value
 // m * 2^e come out exactly from integer arithmetic: the integer part is m
 // shifted, and the decimals are the rest times 10^6 over 2^-e, at most 73
-// bits wide, rounded half to even.  Larger values are rare enough to leave to the standard
-// library's exact conversion.
+// bits wide, rounded half to even.  From 2^64 on a value is an integer,
+// written out in full from a big integer, and its decimals are zeros.
 
 namespace {
 
@@ -125,11 +126,34 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
     return static_cast<std::uint32_t>(quotient);
 }
 
-char* format_by_library(double value, char* out)
+// 2^64 and more, or infinite.
+char* format_large(std::uint64_t bits, char* out)
 {
-    // Exact and locale-free, like printf in the classic locale.
-    const auto result = std::to_chars(out, out + figure_max_length, value, std::chars_format::fixed, 6);
-    return result.ptr;
+    if ((bits >> 63) != 0)
+        *out++ = '-';
+    const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
+    if (biased_exponent == 0x7ff) {
+        std::memcpy(out, "inf", 3);
+        return out + 3;
+    }
+    big_integer n;
+    set_big(n, (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52));
+    shift_left(n, biased_exponent - 1075);
+    // Nine digits at a time, the last first: a value below 2^1024 has at
+    // most 309 digits, 35 groups.
+    std::uint32_t groups[36];
+    int count = 0;
+    while (n.size > 0)
+        groups[count++] = divide(n, 1000000000);
+    out = put_unsigned(groups[count - 1], out);
+    for (int i = count - 2; i >= 0; --i) {
+        std::uint32_t g = groups[i];
+        for (int k = 8; k >= 0; --k, g /= 10)
+            out[k] = static_cast<char>('0' + g % 10);
+        out += 9;
+    }
+    std::memcpy(out, ".000000", 7);
+    return out + 7;
 }
 
 } // namespace
@@ -147,7 +171,7 @@ char* format_figure(double value, char* out)
     }
     // 1023 + 64: from here on the value is 2^64 or more, or infinite.
     if (biased_exponent >= 1087)
-        return format_by_library(value, out);
+        return format_large(bits, out);
 
     if ((bits >> 63) != 0)
         *out++ = '-';
