@@ -62,93 +62,107 @@ struct error_line {
 // came) at a question or at the pause, or a read or a write failed.
 enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
-// The report is written straight into the output buffer, a pointer moving
-// along it: fixed copies and numbers, no checks between them.
+// The header and the report are lists of lines, written straight into the
+// output buffer through a moving pointer, with no checks between them.
+// Each kind of line knows the room it needs, from its text and the longest
+// figure, and a list's room is the sum over the very list that writes it:
+// no line can be added, dropped or lengthened without its room.
+
+// A line of text alone.
+template <const std::string_view& text> struct text_line {
+    static constexpr std::size_t room = text.size();
+};
+
+// A line with its figure; digits, where given, tells where the figure's
+// digits went, for a line further on that shows the same figure.
+template <const figure_line& line> struct figure {
+    static constexpr std::size_t room = line.before.size() + figure_max_length + line.after.size();
+    double value;
+    std::string_view* digits = nullptr;
+};
+
+// A line that shows the figure of an earlier line again.
+template <const figure_line& line> struct figure_again {
+    static constexpr std::size_t room = line.before.size() + figure_max_length + line.after.size();
+    const std::string_view& digits;
+};
+
+template <class... Lines> constexpr std::size_t room_of = (Lines::room + ...);
+
 char* put(char* at, std::string_view text)
 {
     std::memcpy(at, text.data(), text.size());
     return at + text.size();
 }
 
-// A line with its figure formatted; *digits tells where they went, for a
-// line further on that shows the same figure.
-char* put(char* at, const figure_line& line, double value, std::string_view* digits = nullptr)
+template <const std::string_view& text> char* put(char* at, text_line<text>)
+{
+    return put(at, text);
+}
+
+template <const figure_line& line> char* put(char* at, const figure<line>& f)
 {
     at = put(at, line.before);
-    char* const figure = at;
-    at = format_figure(value, at);
-    if (digits != nullptr)
-        *digits = std::string_view(figure, static_cast<std::size_t>(at - figure));
+    char* const digits = at;
+    at = format_figure(f.value, at);
+    if (f.digits != nullptr)
+        *f.digits = std::string_view(digits, static_cast<std::size_t>(at - digits));
     return put(at, line.after);
 }
 
-char* put(char* at, const figure_line& line, std::string_view digits)
+template <const figure_line& line> char* put(char* at, const figure_again<line>& f)
 {
-    return put(put(put(at, line.before), digits), line.after);
+    return put(put(put(at, line.before), f.digits), line.after);
 }
 
-constexpr std::size_t line_room(const figure_line& line)
+template <class... Lines> void put_lines(output_buffer& out, const Lines&... lines)
 {
-    return line.before.size() + figure_max_length + line.after.size();
+    constexpr std::size_t room = room_of<Lines...>;
+    static_assert(room <= output_capacity, "the lines must fit in the output buffer");
+    reserve_output(out, room);
+    char* p = out.data + out.used;
+    ((p = put(p, lines)), ...);
+    out.used = static_cast<std::size_t>(p - out.data);
 }
 
-// The whole report, at most.
-constexpr std::size_t report_room = line_room(texts::height_line) + line_room(texts::width_line) +
-                                    line_room(texts::offset_line) + texts::total_formula_line.size() +
-                                    line_room(texts::l1_line) + line_room(texts::l2_line) + line_room(texts::l3_line) +
-                                    line_room(texts::l4_line) + line_room(texts::total_line) +
-                                    texts::diameter_formula_line.size() + line_room(texts::diameter_line) +
-                                    line_room(texts::result_line) + texts::separator.size() + 8 * texts::spacer.size();
+// Lines made once, into room of their own.
+template <class... Lines> struct made_lines {
+    char text[room_of<Lines...>];
+    std::size_t length;
+};
+
+template <class... Lines> made_lines<Lines...> make_lines(const Lines&... lines)
+{
+    made_lines<Lines...> made;
+    char* p = made.text;
+    ((p = put(p, lines)), ...);
+    made.length = static_cast<std::size_t>(p - made.text);
+    return made;
+}
 
 // L4 is a copy of L3 and the Result the diameter again: their digits are
 // formatted once and copied.
 void put_report(output_buffer& out, const mandrel_figures& f)
 {
     using namespace texts;
-    reserve_output(out, report_room);
-    char* p = out.data + out.used;
     std::string_view l3_digits;
     std::string_view diameter_digits;
-    p = put(p, height_line, f.coil_height);
-    p = put(p, width_line, f.window_width);
-    p = put(p, offset_line, f.offset_width);
-    p = put(p, spacer);
-    p = put(p, total_formula_line);
-    p = put(p, spacer);
-    p = put(p, l1_line, f.l1);
-    p = put(p, l2_line, f.l2);
-    p = put(p, l3_line, f.l3, &l3_digits);
-    p = put(p, l4_line, l3_digits);
-    p = put(p, spacer);
-    p = put(p, total_line, f.total_length);
-    p = put(p, spacer);
-    p = put(p, diameter_formula_line);
-    p = put(p, spacer);
-    p = put(p, diameter_line, f.mandrel_diameter, &diameter_digits);
-    p = put(p, spacer);
-    p = put(p, result_line, diameter_digits);
-    p = put(p, spacer);
-    p = put(p, separator);
-    p = put(p, spacer);
-    p = put(p, spacer);
-    out.used = static_cast<std::size_t>(p - out.data);
+    put_lines(out, figure<height_line>{f.coil_height}, figure<width_line>{f.window_width},
+              figure<offset_line>{f.offset_width}, text_line<spacer>{}, text_line<total_formula_line>{},
+              text_line<spacer>{}, figure<l1_line>{f.l1}, figure<l2_line>{f.l2}, figure<l3_line>{f.l3, &l3_digits},
+              figure_again<l4_line>{l3_digits}, text_line<spacer>{}, figure<total_line>{f.total_length},
+              text_line<spacer>{}, text_line<diameter_formula_line>{}, text_line<spacer>{},
+              figure<diameter_line>{f.mandrel_diameter, &diameter_digits}, text_line<spacer>{},
+              figure_again<result_line>{diameter_digits}, text_line<spacer>{}, text_line<separator>{},
+              text_line<spacer>{}, text_line<spacer>{});
 }
 
-constexpr std::size_t header_room =
-    texts::spacer.size() * 3 + texts::separator.size() + texts::banner.size() + line_room(texts::pi_line);
-
-// The header is the same every cycle, pi line included.  Returns its
-// length.
-std::size_t make_header(char (&header)[header_room])
+// The header is the same every cycle, pi line included.
+auto make_header()
 {
     using namespace texts;
-    char* p = put(header, spacer);
-    p = put(p, separator);
-    p = put(p, banner);
-    p = put(p, spacer);
-    p = put(p, pi_line, pi);
-    p = put(p, spacer);
-    return static_cast<std::size_t>(p - header);
+    return make_lines(text_line<spacer>{}, text_line<separator>{}, text_line<banner>{}, text_line<spacer>{},
+                      figure<pi_line>{pi}, text_line<spacer>{});
 }
 
 bool is_quit_word(std::string_view token)
@@ -293,6 +307,36 @@ void report_error(int error_fd, std::string_view what, int error)
     line.write_to(error_fd);
 }
 
+namespace {
+
+int run_dialogue_on(dialogue_streams& s)
+{
+    const auto header = make_header();
+    const std::string_view header_text(header.text, header.length);
+    mandrel_figures figures = {};
+    cycle_end end;
+    do {
+        end = run_cycle(s, figures, header_text);
+    } while (end == cycle_end::completed);
+
+    if (end == cycle_end::input_ended) {
+        // The shell's prompt then starts on a line of its own.
+        put_text(s.out, "\n");
+    }
+    flush_output(s.out);
+    if (s.out.error != 0) {
+        report_error(s.error_fd, "write error", s.out.error);
+        return exit_failed;
+    }
+    if (end == cycle_end::failed) {
+        report_error(s.error_fd, "read error", s.in.error);
+        return exit_failed;
+    }
+    return s.input_refused && s.tells_errors ? exit_input_refused : exit_done;
+}
+
+} // namespace
+
 int run_dialogue_over(int input_fd, int output_fd, int error_fd)
 {
     // Both buffers together are larger than some platforms like to see
@@ -304,29 +348,7 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
     s->tells_errors = !s->in.from_terminal;
     s->input_refused = false;
     s->quit = false;
-    char header[header_room];
-    const std::string_view header_text(header, make_header(header));
-
-    mandrel_figures figures = {};
-    cycle_end end;
-    do {
-        end = run_cycle(*s, figures, header_text);
-    } while (end == cycle_end::completed);
-
-    if (end == cycle_end::input_ended) {
-        // The shell's prompt then starts on a line of its own.
-        put_text(s->out, "\n");
-    }
-    flush_output(s->out);
-    if (s->out.error != 0) {
-        report_error(error_fd, "write error", s->out.error);
-        return exit_failed;
-    }
-    if (end == cycle_end::failed) {
-        report_error(error_fd, "read error", s->in.error);
-        return exit_failed;
-    }
-    return s->input_refused && s->tells_errors ? exit_input_refused : exit_done;
+    return run_dialogue_on(*s);
 }
 
 int run_dialogue()

@@ -7,14 +7,28 @@
 
 #include <string_view>
 
+// Declared, never defined, and not constexpr: a figure line that comes to
+// it cannot be made at compile time, and the compiler names it.
+void a_figure_line_holds_exactly_one_percent_lf();
+
+// Where a line's one "%lf" stands.
+consteval std::size_t place_of_figure(std::string_view line)
+{
+    const std::size_t at = line.find("%lf");
+    if (at == std::string_view::npos || line.find("%lf", at + 1) != std::string_view::npos)
+        a_figure_line_holds_exactly_one_percent_lf();
+    return at;
+}
+
 // A line with one figure: the text before "%lf" and the text after it.
-// Made at compile time, so a line without "%lf" does not build.
+// Made at compile time, so a line without "%lf", or with two, does not
+// build.
 struct figure_line {
     std::string_view before;
     std::string_view after;
 
     consteval explicit figure_line(std::string_view line)
-        : before(line.substr(0, line.find("%lf"))), after(line.substr(line.find("%lf") + 3))
+        : before(line.substr(0, place_of_figure(line))), after(line.substr(place_of_figure(line) + 3))
     {
     }
 };
