@@ -1,7 +1,8 @@
 #include "console/dialogue.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "console/dialogue_texts.h"
@@ -340,15 +341,23 @@ int run_dialogue_on(dialogue_streams& s)
 int run_dialogue_over(int input_fd, int output_fd, int error_fd)
 {
     // Both buffers together are larger than some platforms like to see
-    // on the stack; one allocation serves the whole run.
-    const auto s = std::make_unique<dialogue_streams>();
+    // on the stack; one allocation serves the whole run.  It is left as it
+    // comes, not cleared: every byte of the buffers is written before it is
+    // read.
+    auto* const s = static_cast<dialogue_streams*>(std::malloc(sizeof(dialogue_streams)));
+    if (s == nullptr) {
+        report_error(error_fd, "cannot start", ENOMEM);
+        return exit_failed;
+    }
     init_output(s->out, output_fd);
     init_reader(s->in, input_fd, s->out);
     s->error_fd = error_fd;
     s->tells_errors = !s->in.from_terminal;
     s->input_refused = false;
     s->quit = false;
-    return run_dialogue_on(*s);
+    const int status = run_dialogue_on(*s);
+    std::free(s);
+    return status;
 }
 
 int run_dialogue()

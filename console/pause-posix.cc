@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -125,7 +126,7 @@ void show_waiting(pause_state& p)
     }
     if (p.away) {
         char again[1 + texts::pause_prompt.size()] = {'\n'};
-        texts::pause_prompt.copy(again + 1, texts::pause_prompt.size());
+        std::memcpy(again + 1, texts::pause_prompt.data(), texts::pause_prompt.size());
         show(p, std::string_view(again, sizeof again));
     }
     p.away = false;

@@ -60,7 +60,8 @@ first_key escape_sequence(std::string_view s, bool alt_allowed)
         return s.size() > 2 ? first_key{3, true} : first_key{2, false};
     if (!alt_allowed)
         return {1, true};
-    const std::string_view rest = s.substr(1);
+    std::string_view rest = s;
+    rest.remove_prefix(1);
     const first_key key = rest[0] == escape ? escape_sequence(rest, false) : character(rest);
     return {1 + key.length, key.complete};
 }

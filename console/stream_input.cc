@@ -59,7 +59,7 @@ void put_as_echoed(output_buffer& out, std::string_view text)
     char shown[256];
     std::size_t used = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::string_view rest = text.substr(i);
+        const std::string_view rest(text.data() + i, text.size() - i);
         if (rest.starts_with(paste_opens) || rest.starts_with(paste_closes)) {
             i += paste_opens.size() - 1;
             continue;
