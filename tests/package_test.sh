@@ -28,6 +28,13 @@ for field in "Section: math" "Package: vorlane" "Maintainer: " "Description: " "
   dpkg-deb -f "$deb" | grep -q "^$field" || { echo "package metadata lacks $field"; exit 1; }
 done
 
+# The program needs the C library alone at run time (a sanitizer build
+# brings its runtimes, and theirs).
+if ! grep -q '^VORLANE_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+  depends=$(dpkg-deb -f "$deb" Depends)
+  [[ $depends =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] || { echo "the package depends on more than libc6: $depends"; exit 1; }
+fi
+
 dpkg-deb -x "$deb" "$work/root"
 # The changelog's newest entry is this version.
 version=$(dpkg-deb -f "$deb" Version)
