@@ -148,22 +148,46 @@ void put_report(output_buffer& out, const mandrel_figures& f)
     using namespace texts;
     std::string_view l3_digits;
     std::string_view diameter_digits;
-    put_lines(out, figure<height_line>{f.coil_height}, figure<width_line>{f.window_width},
-              figure<offset_line>{f.offset_width}, text_line<spacer>{}, text_line<total_formula_line>{},
-              text_line<spacer>{}, figure<l1_line>{f.l1}, figure<l2_line>{f.l2}, figure<l3_line>{f.l3, &l3_digits},
-              figure_again<l4_line>{l3_digits}, text_line<spacer>{}, figure<total_line>{f.total_length},
-              text_line<spacer>{}, text_line<diameter_formula_line>{}, text_line<spacer>{},
-              figure<diameter_line>{f.mandrel_diameter, &diameter_digits}, text_line<spacer>{},
-              figure_again<result_line>{diameter_digits}, text_line<spacer>{}, text_line<separator>{},
-              text_line<spacer>{}, text_line<spacer>{});
+    // A line of the report a line here.
+    // clang-format off
+    put_lines(out,
+              figure<height_line>{f.coil_height},
+              figure<width_line>{f.window_width},
+              figure<offset_line>{f.offset_width},
+              text_line<spacer>{},
+              text_line<total_formula_line>{},
+              text_line<spacer>{},
+              figure<l1_line>{f.l1},
+              figure<l2_line>{f.l2},
+              figure<l3_line>{f.l3, &l3_digits},
+              figure_again<l4_line>{l3_digits},
+              text_line<spacer>{},
+              figure<total_line>{f.total_length},
+              text_line<spacer>{},
+              text_line<diameter_formula_line>{},
+              text_line<spacer>{},
+              figure<diameter_line>{f.mandrel_diameter, &diameter_digits},
+              text_line<spacer>{},
+              figure_again<result_line>{diameter_digits},
+              text_line<spacer>{},
+              text_line<separator>{},
+              text_line<spacer>{},
+              text_line<spacer>{});
+    // clang-format on
 }
 
 // The header is the same every cycle, pi line included.
 auto make_header()
 {
     using namespace texts;
-    return make_lines(text_line<spacer>{}, text_line<separator>{}, text_line<banner>{}, text_line<spacer>{},
-                      figure<pi_line>{pi}, text_line<spacer>{});
+    // clang-format off
+    return make_lines(text_line<spacer>{},
+                      text_line<separator>{},
+                      text_line<banner>{},
+                      text_line<spacer>{},
+                      figure<pi_line>{pi},
+                      text_line<spacer>{});
+    // clang-format on
 }
 
 bool is_quit_word(std::string_view token)
