@@ -92,68 +92,6 @@ std::uint64_t value_of_eight(std::uint64_t v)
     return (hundreds + ones) >> 32;
 }
 
-// The digits of s, and its point, from the start up to what follows them,
-// into d: the first 19 significant digits into kept, the rest only counted,
-// as places before the point raise the scale and places after it lower
-// it.  Returns where they end, and sets *digits.  (In locals: stores
-// through d could alias the text.)
-std::size_t read_digits(std::string_view s, std::size_t* digits, decimal_parts* d)
-{
-    const char* const text = s.data();
-    const std::size_t size = s.size();
-    std::uint64_t kept = 0;
-    int kept_digits = 0;
-    std::int64_t scale = 0;
-    bool dropped = false;
-    bool after_point = false;
-    std::size_t count = 0;
-    std::size_t i = 0;
-    for (; i < size; ++i) {
-        // Long runs of digits, eight at a time, from the first kept one.
-        if (size - i >= 8 && kept_digits != 0 && (kept_digits <= 11 || kept_digits >= 19)) {
-            const std::uint64_t eight = load_eight(text + i);
-            if (all_digits(eight)) {
-                if (kept_digits <= 11) {
-                    kept = kept * 100000000 + value_of_eight(eight);
-                    kept_digits += 8;
-                    scale -= after_point ? 8 : 0;
-                } else {
-                    scale += after_point ? 0 : 8;
-                    dropped = dropped || eight != 0x3030303030303030;
-                }
-                count += 8;
-                i += 7;
-                continue;
-            }
-        }
-        const auto digit = static_cast<unsigned>(text[i] - '0');
-        if (digit > 9) {
-            if (text[i] == '.' && !after_point) {
-                after_point = true;
-                continue;
-            }
-            break;
-        }
-        ++count;
-        if (kept_digits < 19) {
-            // Leading zeros are not kept, but after the point they count.
-            if (kept_digits != 0 || digit != 0) {
-                kept = kept * 10 + digit;
-                ++kept_digits;
-            }
-            scale -= after_point ? 1 : 0;
-        } else {
-            scale += after_point ? 0 : 1;
-            dropped = dropped || digit != 0;
-        }
-    }
-    d->kept = kept;
-    d->scale = scale;
-    d->dropped = dropped;
-    *digits = count;
-    return i;
-}
-
 // The digits beyond the 19 kept, from text[i] on: only counted, as places
 // before the point raise the scale; eight at a time where they can be.
 std::size_t count_dropped(const char* text, std::size_t size, std::size_t i, bool after_point, decimal_parts* d)
@@ -181,43 +119,49 @@ std::size_t count_dropped(const char* text, std::size_t size, std::size_t i, boo
 // Reads s, all of it, as an unsigned decimal: digits with an optional
 // point and more digits or a point and digits, and an optional exponent
 // "e" or "E" with an optional sign and digits.  False if s is not one.
-// Most numbers have at most 19 digits, which a plain loop takes at once;
-// more go on from there, or, after leading zeros, are read again, with
-// care.
+// Leading zeros are skipped, the next 19 digits taken at once, and any
+// beyond them only counted.
 bool read_decimal(std::string_view s, decimal_parts* d)
 {
     const char* const text = s.data();
     const std::size_t size = s.size();
     std::uint64_t value = 0;
-    // Digits up to limit, eight at a time where they can be.
-    const auto take = [text, &value](std::size_t i, std::size_t limit) {
+    // Digits from i, up to 19 kept in all, eight at a time where they can be.
+    int kept = 0;
+    const auto take = [text, size, &value, &kept](std::size_t i) {
+        const auto room = static_cast<std::size_t>(19 - kept);
+        const std::size_t limit = size - i < room ? size : i + room;
+        const std::size_t start = i;
         for (; limit - i >= 8 && all_digits(load_eight(text + i)); i += 8)
             value = value * 100000000 + value_of_eight(load_eight(text + i));
         for (; i < limit && is_digit(text[i]); ++i)
             value = value * 10 + static_cast<unsigned>(text[i] - '0');
+        kept += static_cast<int>(i - start);
         return i;
     };
-    std::size_t i = take(0, size < 19 ? size : 19);
+    const auto skip_zeros = [text, size](std::size_t i) {
+        while (i < size && text[i] == '0')
+            ++i;
+        return i;
+    };
+    std::size_t i = take(skip_zeros(0));
     std::size_t digits = i;
-    std::size_t fraction = 0;
+    std::int64_t scale = 0;
     bool after_point = false;
-    if (digits < 19 && i < size && text[i] == '.') {
+    if (kept < 19 && i < size && text[i] == '.') {
         after_point = true;
-        const std::size_t start = i + 1;
-        i = take(start, size - start < 19 - digits ? size : start + 19 - digits);
-        fraction = i - start;
-        digits += fraction;
+        const std::size_t start = ++i;
+        if (kept == 0)
+            i = skip_zeros(i); // after the point, leading zeros lower the scale
+        i = take(i);
+        digits += i - start;
+        scale = -static_cast<std::int64_t>(i - start);
     }
     d->kept = value;
-    d->scale = -static_cast<std::int64_t>(fraction);
+    d->scale = scale;
     d->dropped = false;
-    if (i < size && (is_digit(text[i]) || (!after_point && text[i] == '.'))) {
-        // Nineteen digits, and more to come.
-        if (value >= 1000000000000000000u)
-            i = count_dropped(text, size, i, after_point, d); // 19 significant ones kept
-        else
-            i = read_digits(s, &digits, d); // leading zeros: read again
-    }
+    if (kept == 19 && i < size && (is_digit(text[i]) || (!after_point && text[i] == '.')))
+        i = count_dropped(text, size, i, after_point, d);
     if (digits == 0)
         return false;
     if (i < size && (text[i] == 'e' || text[i] == 'E')) {
