@@ -1,7 +1,8 @@
 # The program needs nothing at run time but the C library: it throws no
-# exceptions, allocates with malloc, and converts numbers itself, so the
-# C++ runtime it would otherwise load at every start (binding libstdc++
-# costs more than the rest of a short run) is left out.  Not linked
+# exceptions, allocates with malloc, and converts numbers with fast_float's
+# headers, compiled in, so the C++ runtime it would otherwise load at every
+# start (binding libstdc++ costs more than the rest of a short run) is left
+# out.  Not linked
 # statically either: the executable depends on libc alone, as a Debian
 # package expects.
 function(vorlane_c_runtime_only target)

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "console/number_bigint.h"
-
 // A report prints ten numbers a cycle, eight of them distinct, so this is
 // the program's hot path.  Below 2^64 the six decimals of a binary64 value
 // m * 2^e come out exactly from integer arithmetic: the integer part is m
@@ -126,7 +124,9 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
     return static_cast<std::uint32_t>(quotient);
 }
 
-// 2^64 and more, or infinite.
+// 2^64 and more, or infinite.  Such a value is an integer, m * 2^shift
+// with m below 2^53: written out in full from groups of nine decimal
+// digits, doubled shift times, 29 doublings at a time.
 char* format_large(std::uint64_t bits, char* out)
 {
     if ((bits >> 63) != 0)
@@ -136,15 +136,25 @@ char* format_large(std::uint64_t bits, char* out)
         std::memcpy(out, "inf", 3);
         return out + 3;
     }
-    big_integer n;
-    set_big(n, (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52));
-    shift_left(n, biased_exponent - 1075);
-    // Nine digits at a time, the last first: a value below 2^1024 has at
-    // most 309 digits, 35 groups.
-    std::uint32_t groups[36];
+    constexpr std::uint32_t billion = 1000000000;
+    // Every finite double is below 2^1024, which has 1024 * log10(2) + 1
+    // digits (log10(2) being 0.30103 to five places): the groups hold them.
+    constexpr int most_digits = 1024 * 30103 / 100000 + 1;
+    std::uint32_t groups[(most_digits + 8) / 9]; // the least significant first
     int count = 0;
-    while (n.size > 0)
-        groups[count++] = divide(n, 1000000000);
+    for (std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52); m != 0; m /= billion)
+        groups[count++] = static_cast<std::uint32_t>(m % billion);
+    for (int shift = biased_exponent - 1075; shift > 0; shift -= 29) {
+        const int step = shift < 29 ? shift : 29;
+        std::uint64_t carry = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::uint64_t doubled = (std::uint64_t{groups[i]} << step) + carry;
+            groups[i] = static_cast<std::uint32_t>(doubled % billion);
+            carry = doubled / billion; // below 2^59 / 10^9: one group
+        }
+        if (carry != 0)
+            groups[count++] = static_cast<std::uint32_t>(carry);
+    }
     out = put_unsigned(groups[count - 1], out);
     for (int i = count - 2; i >= 0; --i) {
         std::uint32_t g = groups[i];

@@ -1,9 +1,14 @@
-// What the dialogue accepts as a number: a whole token in plain decimal
-// notation, converted to the nearest binary64.
+// What the dialogue takes for a number: a whole token in plain decimal
+// notation, and its value, the nearest binary64.
 #ifndef VORLANE_CONSOLE_NUMBER_PARSE_H
 #define VORLANE_CONSOLE_NUMBER_PARSE_H
 
+#include <cstddef>
 #include <string_view>
+
+// The decimal point of the numbers read, whatever the system's language
+// settings.
+inline constexpr char decimal_point = '.';
 
 // Longest token still taken for a number; longer ones are refused.
 inline constexpr std::size_t longest_number = 4096;
