@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "console/diagnostics.h"
 #include "console/dialogue.h"
 #include "console/dialogue_texts.h"
 #include "console/stream_io.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "console/diagnostics.h"
 #include "console/dialogue_texts.h"
 #include "console/number_format.h"
 #include "console/pause.h"
@@ -24,39 +25,6 @@ struct dialogue_streams {
     bool tells_errors;
     bool input_refused;
     bool quit; // a quit word ended the input
-};
-
-// A line for standard error, put together in one buffer so that it goes
-// out in one write and stays one line.
-struct error_line {
-    char text[512];
-    std::size_t length = 0;
-
-    void add(std::string_view part)
-    {
-        const std::size_t room = sizeof text - length;
-        const std::size_t n = part.size() < room ? part.size() : room;
-        std::memcpy(text + length, part.data(), n);
-        length += n;
-    }
-
-    void add_number(std::size_t n)
-    {
-        char digits[24];
-        std::size_t used = 0;
-        do {
-            digits[sizeof digits - ++used] = static_cast<char>('0' + n % 10);
-            n /= 10;
-        } while (n != 0);
-        add(std::string_view(digits + sizeof digits - used, used));
-    }
-
-    // Nothing more can be done if standard error fails too.
-    void write_to(int fd) const
-    {
-        int ignored = 0;
-        static_cast<void>(write_all(fd, text, length, &ignored));
-    }
 };
 
 // How a cycle ended: done and paused, or the input ended (or a quit word
@@ -220,25 +188,15 @@ void put_refusal(output_buffer& out, std::string_view token, bool rest_skipped)
 // What goes wrong with sizes from a file or a pipe is told on standard
 // error as well, after the report so far, so that where both streams go
 // to one place the line stands where it belongs.
-void tell_error(dialogue_streams& s, const error_line& line)
-{
-    flush_output(s.out);
-    line.write_to(s.error_fd);
-}
-
 void tell_refusal(dialogue_streams& s, std::string_view token)
 {
     s.input_refused = true;
     if (!s.tells_errors)
         return;
-    error_line line;
-    line.add(texts::error_at_line);
-    line.add_number(s.in.token_line);
-    line.add(texts::error_not_a_number);
     char shown[shown_max_length];
-    line.add(std::string_view(shown, show_safely(token, shown)));
-    line.add(texts::error_not_a_number_end);
-    tell_error(s, line);
+    flush_output(s.out);
+    report_at_line(s.error_fd, s.in.token_line, texts::error_not_a_number,
+                   std::string_view(shown, show_safely(token, shown)), texts::error_not_a_number_end);
 }
 
 void tell_unfinished_pair(dialogue_streams& s, std::size_t height_line, double height)
@@ -246,14 +204,11 @@ void tell_unfinished_pair(dialogue_streams& s, std::size_t height_line, double h
     s.input_refused = true;
     if (!s.tells_errors)
         return;
-    error_line line;
-    line.add(texts::error_at_line);
-    line.add_number(height_line);
-    line.add(texts::error_unfinished_pair.before);
     char figure[figure_max_length];
-    line.add(std::string_view(figure, static_cast<std::size_t>(format_figure(height, figure) - figure)));
-    line.add(texts::error_unfinished_pair.after);
-    tell_error(s, line);
+    flush_output(s.out);
+    report_at_line(s.error_fd, height_line, texts::error_unfinished_pair.before,
+                   std::string_view(figure, static_cast<std::size_t>(format_figure(height, figure) - figure)),
+                   texts::error_unfinished_pair.after);
 }
 
 // Asks until a number comes.  Anything else is refused whole, with the
@@ -308,29 +263,6 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
 }
 
 } // namespace
-
-std::size_t show_safely(std::string_view text, char* out)
-{
-    constexpr std::size_t longest_shown = shown_max_length - texts::token_cut_short.size();
-    const std::size_t length = text.size() < longest_shown ? text.size() : longest_shown;
-    for (std::size_t i = 0; i < length; ++i)
-        out[i] = text[i] >= ' ' && text[i] <= '~' ? text[i] : '?';
-    if (text.size() <= longest_shown)
-        return length;
-    std::memcpy(out + length, texts::token_cut_short.data(), texts::token_cut_short.size());
-    return shown_max_length;
-}
-
-void report_error(int error_fd, std::string_view what, int error)
-{
-    error_line line;
-    line.add("vorlane: ");
-    line.add(what);
-    line.add(": ");
-    line.add(describe_error(error));
-    line.add("\n");
-    line.write_to(error_fd);
-}
 
 namespace {
 
