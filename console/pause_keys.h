@@ -12,6 +12,8 @@
 #include <span>
 #include <string_view>
 
+#include "console/stream_input.h" // the paste markers
+
 // A complete key ends the pause as soon as it is read.  Only a key that
 // has come in part (a lone ESC, an escape sequence or a UTF-8 character
 // cut short) waits for its rest, this long at most, as terminals wait for
@@ -33,10 +35,6 @@ struct pause_verdict {
     // more_than_a_key, console events in front that are no key press.
     std::size_t count;
 };
-
-// The two markers a terminal in bracketed-paste mode puts around a paste.
-inline constexpr std::string_view paste_opens = "\x1b[200~";
-inline constexpr std::string_view paste_closes = "\x1b[201~";
 
 // The bytes that have arrived at the terminal while the pause waits.  One
 // key press is one byte, one UTF-8 character, an escape sequence (CSI

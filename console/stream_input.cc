@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "console/pause_keys.h"
 #include "console/stream_io.h"
 
 namespace {

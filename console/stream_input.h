@@ -17,6 +17,10 @@
 
 inline constexpr std::size_t input_capacity = std::size_t{1} << 16;
 
+// The two markers a terminal in bracketed-paste mode puts around a paste.
+inline constexpr std::string_view paste_opens = "\x1b[200~";
+inline constexpr std::string_view paste_closes = "\x1b[201~";
+
 struct token_reader {
     int fd;
     bool from_terminal;     // someone types at a terminal: asked once, at the start
