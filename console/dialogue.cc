@@ -9,6 +9,7 @@
 #include "console/dialogue_texts.h"
 #include "console/number_format.h"
 #include "console/pause.h"
+#include "console/report_lines.h"
 #include "console/stream_input.h"
 #include "console/stream_io.h"
 #include "console/stream_output.h"
@@ -31,91 +32,11 @@ struct dialogue_streams {
 // came) at a question or at the pause, or a read or a write failed.
 enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
-// The header and the report are lists of lines, written straight into the
-// output buffer through a moving pointer, with no checks between them.
-// Each kind of line knows the room it needs, from its text and the longest
-// figure, and a list's room is the sum over the very list that writes it:
-// no line can be added, dropped or lengthened without its room.
-
-// A line of text alone.
-template <const std::string_view& text> struct text_line {
-    static constexpr std::size_t room = text.size();
-};
-
-// A line with its figure; digits, where given, tells where the figure's
-// digits went, for a line further on that shows the same figure.
-template <const figure_line& line> struct figure {
-    static constexpr std::size_t room = line.before.size() + figure_max_length + line.after.size();
-    double value;
-    std::string_view* digits = nullptr;
-};
-
-// A line that shows the figure of an earlier line again.
-template <const figure_line& line> struct figure_again {
-    static constexpr std::size_t room = line.before.size() + figure_max_length + line.after.size();
-    const std::string_view& digits;
-};
-
-template <class... Lines> constexpr std::size_t room_of = (Lines::room + ...);
-
-char* put(char* at, std::string_view text)
-{
-    std::memcpy(at, text.data(), text.size());
-    return at + text.size();
-}
-
-template <const std::string_view& text> char* put(char* at, text_line<text>)
-{
-    return put(at, text);
-}
-
-template <const figure_line& line> char* put(char* at, const figure<line>& f)
-{
-    at = put(at, line.before);
-    char* const digits = at;
-    at = format_figure(f.value, at);
-    if (f.digits != nullptr)
-        *f.digits = std::string_view(digits, static_cast<std::size_t>(at - digits));
-    return put(at, line.after);
-}
-
-template <const figure_line& line> char* put(char* at, const figure_again<line>& f)
-{
-    return put(put(put(at, line.before), f.digits), line.after);
-}
-
-template <class... Lines> void put_lines(output_buffer& out, const Lines&... lines)
-{
-    constexpr std::size_t room = room_of<Lines...>;
-    static_assert(room <= output_capacity, "the lines must fit in the output buffer");
-    reserve_output(out, room);
-    char* p = out.data + out.used;
-    ((p = put(p, lines)), ...);
-    out.used = static_cast<std::size_t>(p - out.data);
-}
-
-// Lines made once, into room of their own.
-template <class... Lines> struct made_lines {
-    char text[room_of<Lines...>];
-    std::size_t length;
-};
-
-template <class... Lines> made_lines<Lines...> make_lines(const Lines&... lines)
-{
-    made_lines<Lines...> made;
-    char* p = made.text;
-    ((p = put(p, lines)), ...);
-    made.length = static_cast<std::size_t>(p - made.text);
-    return made;
-}
-
 // L4 is a copy of L3 and the Result the diameter again: their digits are
 // formatted once and copied.
 void put_report(output_buffer& out, const mandrel_figures& f)
 {
     using namespace texts;
-    std::string_view l3_digits;
-    std::string_view diameter_digits;
     // A line of the report a line here.
     // clang-format off
     put_lines(out,
@@ -127,16 +48,16 @@ void put_report(output_buffer& out, const mandrel_figures& f)
               text_line<spacer>{},
               figure<l1_line>{f.l1},
               figure<l2_line>{f.l2},
-              figure<l3_line>{f.l3, &l3_digits},
-              figure_again<l4_line>{l3_digits},
+              figure<l3_line>{f.l3},
+              figure_again<l4_line, l3_line>{},
               text_line<spacer>{},
               figure<total_line>{f.total_length},
               text_line<spacer>{},
               text_line<diameter_formula_line>{},
               text_line<spacer>{},
-              figure<diameter_line>{f.mandrel_diameter, &diameter_digits},
+              figure<diameter_line>{f.mandrel_diameter},
               text_line<spacer>{},
-              figure_again<result_line>{diameter_digits},
+              figure_again<result_line, diameter_line>{},
               text_line<spacer>{},
               text_line<separator>{},
               text_line<spacer>{},
