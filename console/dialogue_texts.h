@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+#include "console/number_parse.h"
+
 // Declared, never defined, and not constexpr: a figure line that comes to
 // it cannot be made at compile time, and the compiler names it.
 void a_figure_line_holds_exactly_one_percent_lf();
@@ -80,6 +82,13 @@ inline constexpr std::string_view refusal_before_token = "Not a number: \"";
 inline constexpr std::string_view refusal_after_token  = "\" (write digits, with a point for decimals, as in 12.5) \n";
 inline constexpr std::string_view refusal_rest_skipped = "The rest of that line was skipped too. \n";
 inline constexpr std::string_view token_cut_short      = "...";
+// clang-format on
+// The notice's example is written with the decimal point the reader takes.
+inline constexpr char example_number[] = {'1', '2', decimal_point, '5'};
+static_assert(refusal_after_token.find(std::string_view(example_number, sizeof example_number)) !=
+                  std::string_view::npos,
+              "the refusal's example of a number has the decimal point that the reader takes");
+// clang-format off
 
 // Words that end the dialogue where a number is asked for, in any case.
 inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};

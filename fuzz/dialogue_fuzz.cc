@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "console/dialogue.h"
+#include "console/dialogue_texts.h"
 #include "geometry/mandrel.h"
 #include "reference.h"
 
@@ -26,12 +27,17 @@ bool is_space(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The quit words are the program's to choose; any letter case takes them.
 bool is_quit_word(std::string_view t)
 {
     std::string lower;
     for (const char c : t)
         lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return lower == "q" || lower == "quit" || lower == "exit";
+    for (const std::string_view word : texts::quit_words) {
+        if (lower == word)
+            return true;
+    }
+    return false;
 }
 
 struct expected {
