@@ -83,43 +83,16 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
     // a quarter and rounds to zero.
     if (shift >= 75)
         return 0;
-    // 128-bit product fraction * 10^6 as high:low, portable to compilers
-    // without a 128-bit integer type.
-    const std::uint64_t low_part = (fraction & 0xffffffffu) * million; // < 2^52
-    const std::uint64_t high_part = (fraction >> 32) * million;        // < 2^41
-    std::uint64_t low = high_part << 32;
-    std::uint64_t high = high_part >> 32;
-    low += low_part;
-    if (low < low_part)
-        ++high;
-
-    std::uint64_t quotient;
-    std::uint64_t rest_high;
-    std::uint64_t rest_low;
-    std::uint64_t half_high;
-    std::uint64_t half_low;
-    if (shift < 64) {
-        quotient = (low >> shift) | (high << (64 - shift));
-        rest_high = 0;
-        rest_low = low & ((std::uint64_t{1} << shift) - 1);
-        half_high = 0;
-        half_low = std::uint64_t{1} << (shift - 1);
-    } else if (shift == 64) {
-        quotient = high;
-        rest_high = 0;
-        rest_low = low;
-        half_high = 0;
-        half_low = std::uint64_t{1} << 63;
-    } else {
-        quotient = high >> (shift - 64);
-        rest_high = high & ((std::uint64_t{1} << (shift - 64)) - 1);
-        rest_low = low;
-        half_high = std::uint64_t{1} << (shift - 65);
-        half_low = 0;
-    }
-    const bool above_half = rest_high > half_high || (rest_high == half_high && rest_low > half_low);
-    const bool at_half = rest_high == half_high && rest_low == half_low;
-    if (above_half || (at_half && (quotient & 1) != 0))
+    // fraction * 10^6 as high * 2^32 + low, in 64-bit parts, portable to
+    // compilers without a 128-bit type: high is below 2^42.
+    const std::uint64_t low_product = (fraction & 0xffffffffu) * million;
+    const std::uint64_t high = (fraction >> 32) * million + (low_product >> 32);
+    const bool low_is_zero = (low_product & 0xffffffffu) == 0;
+    const int high_shift = shift - 32; // 19 to 42
+    std::uint64_t quotient = high >> high_shift;
+    const std::uint64_t rest = high & ((std::uint64_t{1} << high_shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (high_shift - 1);
+    if (rest > half || (rest == half && (!low_is_zero || (quotient & 1) != 0)))
         ++quotient;
     return static_cast<std::uint32_t>(quotient);
 }
