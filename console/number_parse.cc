@@ -12,43 +12,39 @@
 
 namespace {
 
-bool is_digit(char c)
+// The end of the run of digits that starts at p.
+const char* digits_end(const char* p, const char* end)
 {
-    return c >= '0' && c <= '9';
+    while (p != end && static_cast<unsigned char>(*p - '0') < 10)
+        ++p;
+    return p;
 }
 
-// The end of the run of digits that starts at i.
-std::size_t digits_end(std::string_view s, std::size_t i)
-{
-    while (i < s.size() && is_digit(s[i]))
-        ++i;
-    return i;
-}
-
-// Whether s, all of it, is a decimal without its sign: digits with an
+// Whether text, all of it, is a decimal without its sign: digits with an
 // optional point and more digits, or a point and digits; then, optionally,
 // "e" or "E", a sign if any, and digits.
-bool is_unsigned_decimal(std::string_view s)
+bool is_unsigned_decimal(std::string_view text)
 {
-    std::size_t i = digits_end(s, 0);
-    std::size_t digits = i;
-    if (i < s.size() && s[i] == decimal_point) {
-        const std::size_t fraction = i + 1;
-        i = digits_end(s, fraction);
-        digits += i - fraction;
+    const char* const end = text.data() + text.size();
+    const char* p = digits_end(text.data(), end);
+    bool has_digits = p != text.data();
+    if (p != end && *p == decimal_point) {
+        const char* const fraction = p + 1;
+        p = digits_end(fraction, end);
+        has_digits = has_digits || p != fraction;
     }
-    if (digits == 0)
+    if (!has_digits)
         return false;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ++i;
-        const std::size_t exponent = i;
-        i = digits_end(s, exponent);
-        if (i == exponent)
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && (*p == '+' || *p == '-'))
+            ++p;
+        const char* const exponent = p;
+        p = digits_end(exponent, end);
+        if (p == exponent)
             return false;
     }
-    return i == s.size();
+    return p == end;
 }
 
 } // namespace

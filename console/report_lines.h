@@ -58,36 +58,43 @@ inline char* put(char* at, std::string_view text)
     return at + text.size();
 }
 
+// Where a figure's digits went.  Left unset but for the figures' lines:
+// the report is the program's hot path.
+struct digits_written {
+    const char* at;
+    std::size_t length;
+};
+
 // Each line knows its place in its list; digits[place] keeps where a
 // figure's digits went.
 template <std::size_t place, class List, const std::string_view& text>
-char* put_line(char* at, text_line<text>, std::string_view*)
+char* put_line(char* at, text_line<text>, digits_written*)
 {
     return put(at, text);
 }
 
 template <std::size_t place, class List, const figure_line& line>
-char* put_line(char* at, const figure<line>& f, std::string_view* digits)
+char* put_line(char* at, const figure<line>& f, digits_written* digits)
 {
     at = put(at, line.before);
     char* const start = at;
     at = format_figure(f.value, at);
-    digits[place] = std::string_view(start, static_cast<std::size_t>(at - start));
+    digits[place] = {start, static_cast<std::size_t>(at - start)};
     return put(at, line.after);
 }
 
 template <std::size_t place, class List, const figure_line& line, const figure_line& first>
-char* put_line(char* at, figure_again<line, first>, std::string_view* digits)
+char* put_line(char* at, figure_again<line, first>, digits_written* digits)
 {
     constexpr std::size_t shown = place_of_figure<first>(List{});
     static_assert(shown < place, "a figure is shown again only after the line that shows it first");
-    return put(put(put(at, line.before), digits[shown]), line.after);
+    return put(put(put(at, line.before), std::string_view(digits[shown].at, digits[shown].length)), line.after);
 }
 
 template <class... Lines, std::size_t... place>
 char* put_list(char* at, std::index_sequence<place...>, const Lines&... lines)
 {
-    std::string_view digits[sizeof...(Lines)];
+    digits_written digits[sizeof...(Lines)];
     ((at = put_line<place, line_list<Lines...>>(at, lines, digits)), ...);
     return at;
 }
