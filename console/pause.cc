@@ -3,7 +3,7 @@
 #include "console/dialogue_texts.h"
 
 // What every platform's pause does alike; the terminal or console work is
-// in pause-posix.cc and pause-win32.cc.
+// in terminal-posix.cc and terminal-win32.cc.
 pause_end pause_for_key(token_reader& in, output_buffer& out)
 {
     if (!in.from_terminal)
