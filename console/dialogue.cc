@@ -13,6 +13,7 @@
 #include "console/stream_input.h"
 #include "console/stream_io.h"
 #include "console/stream_output.h"
+#include "console/terminal.h"
 #include "geometry/mandrel.h"
 
 namespace {
@@ -227,12 +228,14 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
         return exit_failed;
     }
     init_output(s->out, output_fd);
-    init_reader(s->in, input_fd, s->out);
+    init_reader(s->in, input_fd);
+    open_terminal(s->in, s->out);
     s->error_fd = error_fd;
     s->tells_errors = !s->in.from_terminal;
     s->input_refused = false;
     s->quit = false;
     const int status = run_dialogue_on(*s);
+    close_terminal(s->in, s->out);
     std::free(s);
     return status;
 }

@@ -1,9 +1,8 @@
 #include "console/pause.h"
 
 #include "console/dialogue_texts.h"
+#include "console/terminal.h"
 
-// What every platform's pause does alike; the terminal or console work is
-// in terminal-posix.cc and terminal-win32.cc.
 pause_end pause_for_key(token_reader& in, output_buffer& out)
 {
     if (!in.from_terminal)
@@ -11,7 +10,8 @@ pause_end pause_for_key(token_reader& in, output_buffer& out)
     put_text(out, texts::pause_prompt);
     if (!flush_output(out))
         return pause_end::go_on;
-    wait_for_key_press(in, out);
+    if (!typed_ahead_ends_pause(in))
+        wait_for_key_press(in, out);
     put_text(out, "\n");
     // Ctrl-D at the pause ends the program as it does at a question: with
     // this one line end.
@@ -20,7 +20,7 @@ pause_end pause_for_key(token_reader& in, output_buffer& out)
 
 bool typed_ahead_ends_pause(token_reader& in)
 {
-    if (in.at_end || in.error != 0 || !only_blanks_unread(in))
+    if (in.at_end || in.error != 0 || in.paste_open || !only_blanks_unread(in))
         return true;
     drop_input(in, unread_input(in).size());
     return false;

@@ -4,8 +4,9 @@
 // through.  The pause takes one key press and nothing more: input that is
 // already there when it begins ends it at once, and so does a paste or
 // keys typed in a burst, all of them kept for the next questions.  The
-// frame is shared; the wait is one file per platform, whose rule of what
-// a key is lives in pause_keys.
+// frame and the rule for what was typed ahead are the same on every
+// platform; the wait is the terminal's (terminal.h), and what a key is,
+// pause_keys'.
 #ifndef VORLANE_CONSOLE_PAUSE_H
 #define VORLANE_CONSOLE_PAUSE_H
 
@@ -20,17 +21,10 @@ enum class pause_end {
 // Shows the pause's prompt, waits, and ends its line.
 pause_end pause_for_key(token_reader& in, output_buffer& out);
 
-// The platform's part, for standard input at a terminal or console: the
-// prompt is on the screen.  Waits for one key press and takes it, and
-// nothing else: input that comes with it, or is typed ahead, ends the
-// wait and stays for the next questions; the end-of-input key ends the
-// input.  The terminal is left as it was found.  Anything it shows
-// meanwhile goes to out's stream, whose buffer is empty.
-void wait_for_key_press(token_reader& in, const output_buffer& out);
-
-// The rule for what was typed ahead, once the platform has read it in:
-// anything but blanks, or the end of the input, ends the pause at once;
-// blanks alone are no answer to anything, and are dropped.
+// The rule for what was typed ahead, on every platform: anything but
+// blanks unread (an answer typed on the line before, as in "1 2 3"), a
+// marked paste still coming, or the end of the input ends the pause at
+// once; blanks alone are no answer to anything, and are dropped.
 bool typed_ahead_ends_pause(token_reader& in);
 
 #endif

@@ -45,20 +45,36 @@ void make_room(token_reader& in)
     if (in.next > 0) {
         std::memmove(in.data, in.data + in.next, in.end - in.next);
         in.end -= in.next;
+        in.held = shifted(in.held, in.next);
         in.unshown = shifted(in.unshown, in.next);
         in.unechoed_end = shifted(in.unechoed_end, in.next);
         in.next = 0;
     }
 }
 
-// Text as a terminal's echo shows it: control characters as ^X, and
-// without the paste markers, which the terminal does not show either.
-void put_as_echoed(output_buffer& out, std::string_view text)
+// Shows text as a terminal's echo would, where the person sees it: control
+// characters as ^X, DEL as ^?, and without the paste markers, which the
+// terminal does not show either.  In out where that is the screen; else
+// straight on the terminal, once what went to out before it (through a
+// pipe to tee, say) has been taken.
+void show(token_reader& in, output_buffer& out, std::string_view text)
 {
+    if (in.screen != out.fd) {
+        flush_output(out);
+        wait_until_shown(out.fd, in.screen);
+    }
     char shown[256];
     std::size_t used = 0;
+    const auto put_shown = [&in, &out, &shown, &used] {
+        int ignored = 0;
+        if (in.screen == out.fd)
+            put_text(out, std::string_view(shown, used));
+        else
+            static_cast<void>(write_all(in.screen, shown, used, &ignored));
+        used = 0;
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::string_view rest(text.data() + i, text.size() - i);
+        const std::string_view rest = text.substr(i);
         if (rest.starts_with(paste_opens) || rest.starts_with(paste_closes)) {
             i += paste_opens.size() - 1;
             continue;
@@ -70,33 +86,38 @@ void put_as_echoed(output_buffer& out, std::string_view text)
         } else {
             shown[used++] = static_cast<char>(c);
         }
-        if (used + 2 > sizeof shown) {
-            put_text(out, std::string_view(shown, used));
-            used = 0;
-        }
+        if (used + 2 > sizeof shown)
+            put_shown();
     }
-    put_text(out, std::string_view(shown, used));
+    put_shown();
 }
 
 // What the terminal did not echo of the line that reading is on, through
-// its newline: shown once, after whatever was asked, as if typed there.
+// its newline: shown once, after whatever was asked, as if typed there;
+// but not the start of a marker whose rest has not come yet.
 void show_unechoed(token_reader& in, output_buffer& out)
 {
     if (in.unshown >= in.unechoed_end)
         return;
     const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
-    const std::size_t line_end =
+    std::size_t to =
         newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) + 1 : in.end;
-    if (line_end <= in.unshown)
+    to = to < in.unechoed_end ? to : in.unechoed_end;
+    const std::size_t last_whole = to;
+    for (std::size_t i = last_whole; newline == nullptr && i > in.unshown && i + paste_opens.size() > last_whole; --i) {
+        if (in.data[i - 1] == escape && blank_length(in, i - 1) == undecided)
+            to = i - 1;
+    }
+    if (to <= in.unshown)
         return;
-    const std::size_t to = line_end < in.unechoed_end ? line_end : in.unechoed_end;
-    put_as_echoed(out, std::string_view(in.data + in.unshown, to - in.unshown));
+    show(in, out, std::string_view(in.data + in.unshown, to - in.unshown));
     in.unshown = to;
 }
 
 // Waits for more input behind the unread bytes, once the question is on
 // the screen.  Only called with the buffer used up, or with the few bytes
-// of an undecided marker left, so there is room.
+// of an undecided marker or a held line left, so there is room; a held
+// line that fills the whole buffer is used as it is.
 input_status fill_reader(token_reader& in, output_buffer& out)
 {
     if (in.error != 0)
@@ -109,6 +130,15 @@ input_status fill_reader(token_reader& in, output_buffer& out)
     // the answer; input already buffered is used without a flush.
     if (!flush_output(out))
         return input_status::failed;
+    if (in.end == input_capacity) {
+        in.held = in.end;
+        return input_status::ok;
+    }
+    if (in.wait != nullptr) {
+        if (in.wait(in, out) != arrival::stopped)
+            return input_status::ok;
+        return in.error != 0 ? input_status::failed : input_status::ended;
+    }
     const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
     if (n < 0)
         return input_status::failed;
@@ -117,20 +147,16 @@ input_status fill_reader(token_reader& in, output_buffer& out)
         return input_status::ended;
     }
     in.end += static_cast<std::size_t>(n);
-    // A terminal hands over a line once Enter is pressed, and its echo
-    // leaves the cursor at the start of the next line.
-    if (in.from_terminal)
-        out.flushed_at_line_start = in.data[in.end - 1] == '\n';
+    in.held = in.end;
     return input_status::ok;
 }
 
 } // namespace
 
-void init_reader(token_reader& in, int fd, const output_buffer& out)
+void init_reader(token_reader& in, int fd)
 {
     in.fd = fd;
     in.from_terminal = is_terminal(fd);
-    in.shows_unechoed = in.from_terminal && is_terminal(out.fd);
     in.error = 0;
     in.at_end = false;
     in.line_ended = false;
@@ -138,24 +164,31 @@ void init_reader(token_reader& in, int fd, const output_buffer& out)
     in.token_line = 1;
     in.next = 0;
     in.end = 0;
+    in.wait = nullptr;
+    in.screen = -1;
+    in.line_mode = true;
+    in.paste_open = false;
+    in.held = 0;
     in.unshown = 0;
     in.unechoed_end = 0;
 }
 
 input_status next_token(token_reader& in, output_buffer& out, std::string_view* token)
 {
+    // Blanks skipped, up to a token on a line that can be used.
     for (;;) {
         int blank = 0;
         while (in.next < in.end && (blank = blank_length(in, in.next)) > 0) {
             in.line += in.data[in.next] == '\n';
             in.next += static_cast<std::size_t>(blank);
         }
-        if (in.next < in.end && blank == 0)
+        if (in.next < in.held && blank == 0)
             break;
-        // Used up, or an ESC that only more input can tell from a marker.
+        // Used up, an ESC that only more input can tell from a marker, or
+        // a line not complete.
         const input_status status = fill_reader(in, out);
         if (status == input_status::ended && in.next < in.end)
-            continue; // what is left of that ESC is no marker
+            continue; // the end completes the line; an ESC left is no marker
         if (status != input_status::ok)
             return status;
     }
@@ -201,25 +234,37 @@ input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
     if (in.line_ended)
         return input_status::ok;
     for (;;) {
-        const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
-        const std::size_t to =
-            newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) : in.end;
-        for (std::size_t i = in.next; i < to && !*skipped_text;) {
-            const int blank = blank_length(in, i);
-            *skipped_text = blank == 0;
-            i += blank > 0 ? static_cast<std::size_t>(blank) : 1;
+        if (*skipped_text) {
+            // Only the newline matters now; no marker holds one.
+            const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
+            in.next =
+                newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) : in.end;
         }
-        if (newline != nullptr) {
-            in.next = to + 1;
+        int blank = 0;
+        while (in.next < in.end && in.data[in.next] != '\n' && (blank = blank_length(in, in.next)) != undecided) {
+            *skipped_text = *skipped_text || blank == 0;
+            in.next += blank > 0 ? static_cast<std::size_t>(blank) : 1;
+        }
+        if (in.next < in.end && in.data[in.next] == '\n') {
+            ++in.next;
             in.line_ended = true;
             ++in.line;
             return input_status::ok;
         }
-        in.next = in.end;
+        // Used up, or an ESC that only more input can tell from a marker.
         const input_status status = fill_reader(in, out);
+        if (status == input_status::ended && in.next < in.end)
+            continue;
         if (status != input_status::ok)
             return status;
     }
+}
+
+void drop_input(token_reader& in, std::size_t count)
+{
+    in.next += count;
+    if (in.unshown < in.next)
+        in.unshown = in.next;
 }
 
 bool only_blanks_unread(const token_reader& in)
@@ -233,23 +278,43 @@ bool only_blanks_unread(const token_reader& in)
     return true;
 }
 
-arrival read_waiting_input(token_reader& in, bool echoed)
+arrival read_terminal(token_reader& in, output_buffer& out, bool echoed)
 {
     if (in.at_end || in.error != 0)
         return arrival::stopped;
     make_room(in);
     if (in.end == input_capacity)
         return arrival::none; // a read of nothing would look like the end
+    const std::size_t start = in.end;
     const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
     if (n <= 0) {
         in.at_end = n == 0;
+        in.held = in.end;
         return arrival::stopped;
     }
-    if (!echoed && in.shows_unechoed) {
-        if (in.unshown >= in.unechoed_end)
-            in.unshown = in.end;
-        in.unechoed_end = in.end + static_cast<std::size_t>(n);
-    }
     in.end += static_cast<std::size_t>(n);
+    if (!echoed && in.screen >= 0) {
+        if (in.unshown >= in.unechoed_end)
+            in.unshown = start;
+        in.unechoed_end = in.end;
+    }
+    // The terminal's echo of Enter leaves the cursor at the start of a
+    // line; what the reader shows keeps count of itself.
+    if (echoed && in.screen == out.fd)
+        out.flushed_at_line_start = in.data[in.end - 1] == '\n';
+    // In line mode the terminal hands over a line, or what Ctrl-D pushed:
+    // complete either way.  Outside it, the line goes on after the last
+    // newline.
+    std::size_t last = in.end;
+    while (!in.line_mode && last > start && in.data[last - 1] != '\n')
+        --last;
+    in.held = in.line_mode || last > start ? last : in.held;
+    // The last marker read decides whether a marked paste is still going
+    // on; one may have begun in the last few bytes before.
+    const std::size_t from = start > in.next + paste_opens.size() - 1 ? start - (paste_opens.size() - 1) : in.next;
+    for (std::string_view rest(in.data + from, in.end - from); !rest.empty(); rest.remove_prefix(1)) {
+        if (rest.starts_with(paste_opens) || rest.starts_with(paste_closes))
+            in.paste_open = rest.starts_with(paste_opens);
+    }
     return arrival::some;
 }

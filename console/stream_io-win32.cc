@@ -32,6 +32,9 @@ long write_some(int fd, const char* data, std::size_t size, int* error)
     return n;
 }
 
+// A Windows console shows what is typed itself: nothing is shown for it.
+void wait_until_shown(int, int) {}
+
 bool is_terminal(int fd)
 {
     // A console, not merely a character device: _isatty says yes to NUL.

@@ -22,6 +22,11 @@ using write_function = long (*)(int fd, const char* data, std::size_t size, int*
 // Returns false with *error set on failure.
 bool write_all(int fd, const char* data, std::size_t size, int* error, write_function write = write_some);
 
+// Where fd is a pipe to a program that shows what it reads on the
+// terminal screen (tee, a pager), waits a little while it does, so that
+// what is then written on screen directly comes after it.
+void wait_until_shown(int fd, int screen);
+
 // Whether fd is a terminal (a console on Windows): someone may be there
 // to press a key.
 bool is_terminal(int fd);

@@ -21,6 +21,10 @@ struct output_buffer {
     // buffer was last emptied: the last byte written was a newline, or the
     // person's echoed Enter has moved it there since.
     bool flushed_at_line_start;
+    // The start of the line that the cursor stands on, as written: a
+    // question and what is shown after it, to be shown again after a stop.
+    char line_so_far[128];
+    std::size_t line_so_far_length;
     std::size_t used;
     char data[output_capacity];
 };

@@ -1,83 +1,68 @@
-#include "console/pause.h"
+#include "console/terminal.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include "console/dialogue_texts.h"
+#include "console/pause.h"
 #include "console/pause_keys.h"
 #include "console/stream_io.h"
 
-// The pause puts the terminal in non-canonical mode without echo, so that
-// one key does, with no Enter, and nothing shows; and, where the screen is
-// that terminal, asks it to mark pastes (bracketed-paste mode).  That mode
-// is on only while the pause waits in the foreground.  It is taken off
-// however the pause ends, and before the program stops (Ctrl-Z); while the
-// program is stopped or in the background the terminal is the shell's, as
-// the shell left it, and is not touched.
+// The quiet mode is the terminal without line mode and without echo, and,
+// where the program can write to the terminal, with pastes marked
+// (bracketed-paste mode).  The pause takes it up; one key, or the end of
+// the input, ends it with the pause, and a paste ends it once the paste is
+// over: its closing marker read and the reader needing more, or, unmarked,
+// a pause in what comes of key_rest_ms.
 //
-// Signals that end or stop the program meanwhile only leave a note, in a
-// pipe; the loop below reads the notes and acts on them, in one place, so
-// that no handler races the loop over the terminal.  The handlers are in
-// place only during the pause, and only for signals that were not ignored
-// to begin with (nohup).
+// The signal handlers put the terminal back themselves before a stop or an
+// end, so that Ctrl-C, a kill or Ctrl-Z act at once, even while the
+// program writes a report; the program changes the mode only with them
+// held off, so that none comes between.  Each handler also writes a byte
+// to a pipe, which wakes a wait: coming back from a stop, or from the
+// background, the line that waits for an answer is shown again.  While the
+// program is stopped or in the background the terminal is the shell's, as
+// the shell left it, and is not touched.  Only signals that were not
+// ignored at the start (nohup) are handled.
 
 namespace {
 
-constexpr int handled_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT};
+constexpr int handled_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, SIGCONT};
 constexpr int handled_count = static_cast<int>(sizeof handled_signals / sizeof handled_signals[0]);
 
 constexpr std::string_view marking_on = "\x1b[?2004h";
 constexpr std::string_view marking_off = "\x1b[?2004l";
 
-// The write end of the notes pipe: all that the handlers share with the
-// loop.
-volatile sig_atomic_t note_fd = -1;
-
-void note_signal(int signal_number)
-{
-    const int saved_errno = errno;
-    const auto note = static_cast<unsigned char>(signal_number);
-    if (write(note_fd, &note, 1) < 0) {
-        // A full pipe holds notes enough for the loop to act on.
-    }
-    errno = saved_errno;
-}
-
-// Everything the pause knows while it waits.
-struct pause_state {
-    int terminal;      // standard input
-    int screen;        // standard output
-    bool marks_pastes; // the screen is that same terminal
-    bool marking;      // and has been asked to mark pastes
-    termios found;     // the terminal as the pause found it (again, after a stop)
-    termios waiting;   // the pause's mode
-    bool in_mode;      // the pause's mode is on
-    bool away;         // stopped or in the background since the mode was last on
-    bool typed_ahead_taken;
-    int notes[2]; // the pipe the handlers note signals in
-    struct sigaction previous[handled_count];
-    int end_of_input_key;
+// Everything the program knows of the terminal.  The handlers read it
+// too: the program changes it with them held off.
+struct terminal_state {
+    int fd = -1;     // standard input
+    int screen = -1; // the terminal for writing: standard output, or one opened here
+    bool opened_screen = false;
+    int notes[2] = {-1, -1}; // the handlers' wake-up calls
+    termios found = {};      // the terminal as the quiet mode found it
+    termios quiet = {};
+    int end_of_input_key = -1;
+    volatile sig_atomic_t quiet_wanted = 0; // the pause, or a paste after it
+    volatile sig_atomic_t quiet_on = 0;     // and the terminal is in the quiet mode now
+    volatile sig_atomic_t marking = 0;      // pastes are asked to be marked
+    volatile sig_atomic_t away = 0;         // stopped or continued since the line was shown
+    bool handling[handled_count] = {};
+    struct sigaction previous[handled_count] = {};
 };
 
-bool in_foreground(const pause_state& p)
+terminal_state t;
+
+bool in_foreground()
 {
     // Where standard input is not the controlling terminal, no job
-    // control applies to it, and the pause is always in the foreground.
-    const pid_t group = tcgetpgrp(p.terminal);
+    // control applies to it, and the program is always in the foreground.
+    const pid_t group = tcgetpgrp(t.fd);
     return group < 0 || group == getpgrp();
-}
-
-bool same_terminal(int a, int b)
-{
-    struct stat sa = {};
-    struct stat sb = {};
-    return is_terminal(b) && fstat(a, &sa) == 0 && fstat(b, &sb) == 0 && sa.st_rdev == sb.st_rdev;
 }
 
 bool readable_now(int fd)
@@ -86,283 +71,313 @@ bool readable_now(int fd)
     return poll(&ready, 1, 0) > 0;
 }
 
-void show(const pause_state& p, std::string_view text)
+void hold_signals(sigset_t* previous)
+{
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int s : handled_signals)
+        sigaddset(&held, s);
+    sigprocmask(SIG_BLOCK, &held, previous);
+}
+
+void release_signals(const sigset_t* previous)
+{
+    sigprocmask(SIG_SETMASK, previous, nullptr);
+}
+
+void write_to_screen(std::string_view text)
 {
     int ignored = 0;
     // A screen that fails now fails again at the next question, which
     // reports it.
-    static_cast<void>(write_all(p.screen, text.data(), text.size(), &ignored));
+    if (t.screen >= 0)
+        static_cast<void>(write_all(t.screen, text.data(), text.size(), &ignored));
 }
 
-// Takes up the pause's mode in the foreground, from the terminal as it is
-// now: after a stop the shell may have changed it, and that is what is
-// put back.
-bool take_up_mode(pause_state& p)
+// Puts the terminal back as it was found, if the quiet mode is on and the
+// terminal is still the program's.  Safe in a signal handler.
+void put_back()
 {
+    if (!t.quiet_on)
+        return;
+    t.quiet_on = 0;
+    if (!in_foreground())
+        return;
+    sigset_t no_ttou;
+    sigset_t previous;
+    sigemptyset(&no_ttou);
+    sigaddset(&no_ttou, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &no_ttou, &previous);
+    if (t.marking && write(t.screen, marking_off.data(), marking_off.size()) < 0) {
+        // Nothing more can be done.
+    }
+    t.marking = 0;
+    tcsetattr(t.fd, TCSANOW, &t.found);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+// A stop stops and an end ends, as without the handler, once the terminal
+// is put back; back from a stop, the wait shows its line again.
+void on_signal(int signal_number)
+{
+    const int saved_errno = errno;
+    if (signal_number != SIGCONT) {
+        put_back();
+        struct sigaction plain = {};
+        struct sigaction ours = {};
+        plain.sa_handler = SIG_DFL;
+        sigemptyset(&plain.sa_mask);
+        sigaction(signal_number, &plain, &ours);
+        sigset_t just_this;
+        sigemptyset(&just_this);
+        sigaddset(&just_this, signal_number);
+        sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
+        raise(signal_number);
+        sigaction(signal_number, &ours, nullptr);
+    }
+    t.away = 1;
+    const char note = 1;
+    if (write(t.notes[1], &note, 1) < 0) {
+        // A full pipe wakes the wait as well.
+    }
+    errno = saved_errno;
+}
+
+bool take_up_quiet(token_reader& in)
+{
+    sigset_t previous;
+    hold_signals(&previous);
     termios now = {};
-    if (tcgetattr(p.terminal, &now) != 0)
-        return false;
-    if (!p.in_mode) {
-        p.found = now;
-        p.waiting = now;
-        p.waiting.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        p.waiting.c_cc[VMIN] = 1;
-        p.waiting.c_cc[VTIME] = 0;
-        p.end_of_input_key = now.c_cc[VEOF] == _POSIX_VDISABLE ? -1 : static_cast<unsigned char>(now.c_cc[VEOF]);
+    bool ok = tcgetattr(t.fd, &now) == 0;
+    if (ok) {
+        t.found = now;
+        t.quiet = now;
+        t.quiet.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        t.quiet.c_cc[VMIN] = 1;
+        t.quiet.c_cc[VTIME] = 0;
+        t.end_of_input_key = now.c_cc[VEOF] == _POSIX_VDISABLE ? -1 : static_cast<unsigned char>(now.c_cc[VEOF]);
+        t.quiet_on = 1;
+        ok = tcsetattr(t.fd, TCSANOW, &t.quiet) == 0;
+        t.quiet_on = ok;
     }
-    if (tcsetattr(p.terminal, TCSANOW, &p.waiting) != 0)
-        return false;
-    p.in_mode = true;
-    return true;
+    if (!ok)
+        t.quiet_wanted = 0;
+    in.line_mode = !ok;
+    release_signals(&previous);
+    return ok;
 }
 
-// The pause waits: pastes are to be marked, and, coming back from a stop
-// or the background, the prompt is shown again on a fresh line.
-void show_waiting(pause_state& p)
+void leave_quiet(token_reader& in, output_buffer& out)
 {
-    if (p.marks_pastes) {
-        show(p, marking_on);
-        p.marking = true;
-    }
-    if (p.away) {
-        char again[1 + texts::pause_prompt.size()] = {'\n'};
-        std::memcpy(again + 1, texts::pause_prompt.data(), texts::pause_prompt.size());
-        show(p, std::string_view(again, sizeof again));
-    }
-    p.away = false;
+    sigset_t previous;
+    hold_signals(&previous);
+    put_back();
+    t.quiet_wanted = 0;
+    release_signals(&previous);
+    // A key that came between the last read and the mode's end was not
+    // echoed; back in line mode the terminal hands it over at once, its
+    // line still to be finished.
+    if (readable_now(t.fd))
+        read_terminal(in, out, false);
+    in.line_mode = true;
 }
 
-// Puts the terminal back as it was found, if the pause's mode is on and
-// the terminal is still the program's: in the background it is the
-// shell's.  SIGTTOU is held off, so that no stop can come between.
-void leave_mode(pause_state& p)
-{
-    if (!p.in_mode)
-        return;
-    p.in_mode = false;
-    if (!in_foreground(p))
-        return;
-    sigset_t held;
-    sigset_t previous_mask;
-    sigemptyset(&held);
-    sigaddset(&held, SIGTTOU);
-    sigprocmask(SIG_BLOCK, &held, &previous_mask);
-    if (p.marking)
-        show(p, marking_off);
-    p.marking = false;
-    tcsetattr(p.terminal, TCSANOW, &p.found);
-    sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-}
-
-bool open_notes(pause_state& p)
-{
-    if (pipe(p.notes) != 0)
-        return false;
-    for (const int fd : p.notes) {
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    }
-    note_fd = p.notes[1];
-    return true;
-}
-
-void install_handlers(pause_state& p)
-{
-    struct sigaction action = {};
-    action.sa_handler = note_signal;
-    sigemptyset(&action.sa_mask);
-    // No SA_RESTART: the wait sees every signal.
-    for (int i = 0; i < handled_count; ++i) {
-        sigaction(handled_signals[i], nullptr, &p.previous[i]);
-        if (p.previous[i].sa_handler != SIG_IGN)
-            sigaction(handled_signals[i], &action, nullptr);
-    }
-}
-
-// Stops the program as Ctrl-Z does, and returns once it is continued.
-// Only this program: Ctrl-Z has stopped the rest of its job already.
-void stop_here(pause_state& p)
-{
-    struct sigaction handling = {};
-    struct sigaction stop = {};
-    stop.sa_handler = SIG_DFL;
-    sigemptyset(&stop.sa_mask);
-    sigaction(SIGTSTP, &stop, &handling);
-    raise(SIGTSTP);
-    sigaction(SIGTSTP, &handling, nullptr);
-    p.away = true;
-}
-
-// Puts back what the pause changed and ends the program by signal_number,
-// as that signal ends a program, so that a shell sees the usual status.
-void end_by(pause_state& p, int signal_number);
-
-// Acts on the signals noted since the last look.
-void act_on_notes(pause_state& p)
-{
-    unsigned char notes[64];
-    ssize_t n;
-    while ((n = read(p.notes[0], notes, sizeof notes)) > 0) {
-        for (ssize_t i = 0; i < n; ++i) {
-            const int signal_number = notes[i];
-            if (signal_number == SIGCONT) {
-                // Continued: from a stop of whatever kind, or for nothing.
-                // The terminal may have been the shell's meanwhile.
-                p.away = true;
-            } else if (signal_number == SIGTSTP) {
-                leave_mode(p);
-                stop_here(p);
-            } else {
-                end_by(p, signal_number);
-            }
-        }
-    }
-}
-
-// Puts the handlers back.  A signal that came too late for the loop is
-// raised again, to come, blocked till then, once the program's own
-// handling of it is back: a stop stops, an end ends.
-void put_back_handlers(pause_state& p)
-{
-    sigset_t held;
-    sigset_t previous_mask;
-    sigemptyset(&held);
-    for (const int s : handled_signals)
-        sigaddset(&held, s);
-    sigprocmask(SIG_BLOCK, &held, &previous_mask);
-    for (int i = 0; i < handled_count; ++i)
-        sigaction(handled_signals[i], &p.previous[i], nullptr);
-    unsigned char notes[64];
-    ssize_t n;
-    while ((n = read(p.notes[0], notes, sizeof notes)) > 0) {
-        for (ssize_t i = 0; i < n; ++i) {
-            if (notes[i] != SIGCONT)
-                raise(notes[i]);
-        }
-    }
-    note_fd = -1;
-    close(p.notes[0]);
-    close(p.notes[1]);
-    sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-}
-
-void end_by(pause_state& p, int signal_number)
-{
-    leave_mode(p);
-    put_back_handlers(p);
-    struct sigaction ending = {};
-    ending.sa_handler = SIG_DFL;
-    sigemptyset(&ending.sa_mask);
-    sigaction(signal_number, &ending, nullptr);
-    raise(signal_number);
-    // Not ended (a signal that only stops, say): there is no pause left.
-    _exit(128 + signal_number);
-}
-
-// In the background the terminal is the shell's.  The pause stops as a
-// program that reads the terminal from the background is stopped
-// (SIGTTIN), until fg continues it in the foreground; where that signal is
-// ignored, or nobody could continue the program, it looks again now and
-// then.
-void wait_in_background(pause_state& p)
+// In the background the terminal is the shell's.  The program stops as
+// one that reads the terminal from the background is stopped (SIGTTIN),
+// until fg continues it in the foreground; where that signal is ignored,
+// or nobody could continue the program, it looks again now and then.
+void wait_in_background()
 {
     kill(0, SIGTTIN);
-    pollfd note = {p.notes[0], POLLIN, 0};
+    pollfd note = {t.notes[0], POLLIN, 0};
     poll(&note, 1, 200);
 }
 
-enum class waited { ended, interrupted };
+// The line that waits for an answer, shown again on a line of its own.
+void show_again(output_buffer& out)
+{
+    char again[1 + sizeof out.line_so_far] = {'\n'};
+    for (std::size_t i = 0; i < out.line_so_far_length; ++i)
+        again[1 + i] = out.line_so_far[i];
+    write_to_screen(std::string_view(again, 1 + out.line_so_far_length));
+}
 
-// Reads what arrives in the pause's mode into the reader, until it holds
-// one key press, which it takes, or more, which it leaves; or until a
-// signal is noted, which the caller acts on first.
-waited wait_in_mode(pause_state& p, token_reader& in)
+enum class waited { readable, time_up, failed };
+
+// Waits until the terminal has something to read, or limit_ms (-1: no
+// limit) have passed, doing meanwhile what job control asks.
+waited wait_until_readable(token_reader& in, output_buffer& out, int limit_ms)
 {
     for (;;) {
-        // The rest of a key that has come in part is waited for a while.
-        const bool key_begun = !unread_input(in).empty();
-        pollfd ready[2] = {{p.terminal, POLLIN, 0}, {p.notes[0], POLLIN, 0}};
-        const int n = poll(ready, 2, key_begun ? key_rest_ms : -1);
-        if (n < 0 && errno != EINTR)
-            return waited::ended;
-        if (n < 0 || (ready[1].revents & POLLIN) != 0)
-            return waited::interrupted;
-        if (n > 0 && read_waiting_input(in, false) == arrival::stopped)
-            return waited::ended; // the next question meets the end or the error
-        for (;;) {
-            const pause_verdict v = judge_terminal_bytes(unread_input(in), p.end_of_input_key, n == 0);
-            switch (v.kind) {
-            case arrived_as::nothing_yet:
-                break;
-            case arrived_as::blank:
-                drop_input(in, v.count);
-                continue;
-            case arrived_as::one_key:
-                drop_input(in, v.count);
-                return waited::ended;
-            case arrived_as::end_of_input:
-                drop_input(in, v.count);
-                end_input(in);
-                return waited::ended;
-            case arrived_as::more_than_a_key:
-                return waited::ended;
-            }
-            break;
+        char notes[64];
+        while (read(t.notes[0], notes, sizeof notes) > 0) {
         }
+        if (!in_foreground()) {
+            wait_in_background();
+            continue;
+        }
+        // With the handlers held off, so that what is shown stays in order;
+        // a signal that comes meanwhile wakes the poll below at once.
+        sigset_t previous;
+        hold_signals(&previous);
+        if (t.quiet_wanted && !t.quiet_on)
+            take_up_quiet(in);
+        if (t.quiet_on && !t.marking && t.screen >= 0) {
+            // Only now that it waits: a key that comes once the pause is
+            // seen to wait is no longer typed ahead.
+            t.marking = 1;
+            write_to_screen(marking_on);
+        }
+        if (t.away) {
+            t.away = 0;
+            show_again(out);
+        }
+        release_signals(&previous);
+        pollfd ready[2] = {{t.fd, POLLIN, 0}, {t.notes[0], POLLIN, 0}};
+        const int n = poll(ready, 2, limit_ms);
+        if (n < 0 && errno != EINTR) {
+            in.error = errno;
+            return waited::failed;
+        }
+        if (n == 0)
+            return waited::time_up;
+        if (n > 0 && ready[0].revents != 0)
+            return waited::readable;
+    }
+}
+
+// The reader's wait, at a question.
+arrival wait_for_terminal(token_reader& in, output_buffer& out)
+{
+    for (;;) {
+        const int limit = t.quiet_wanted && !in.paste_open ? key_rest_ms : -1;
+        const waited w = wait_until_readable(in, out, limit);
+        if (w == waited::failed)
+            return arrival::stopped;
+        if (w == waited::readable)
+            return read_terminal(in, out, !t.quiet_wanted);
+        // The paste is over.
+        const std::size_t had = in.end - in.next;
+        leave_quiet(in, out);
+        if (in.at_end || in.error != 0)
+            return arrival::stopped;
+        if (in.end - in.next > had)
+            return arrival::some;
     }
 }
 
 } // namespace
 
-void wait_for_key_press(token_reader& in, const output_buffer& out)
+void open_terminal(token_reader& in, const output_buffer& out)
 {
-    pause_state p = {};
-    p.terminal = in.fd;
-    p.screen = out.fd;
-    p.marks_pastes = same_terminal(in.fd, out.fd);
-    if (!is_terminal(in.fd) || !open_notes(p))
+    if (!in.from_terminal)
         return;
-    install_handlers(p);
-    bool done = false;
-    while (!done) {
-        act_on_notes(p);
-        if (!in_foreground(p)) {
-            p.in_mode = false; // if it was on, the shell has the terminal now
-            p.marking = false;
-            p.away = true;
-            wait_in_background(p);
-            continue;
-        }
-        if (!p.typed_ahead_taken) {
-            // The lines that the terminal has completed were typed for the
-            // next questions, and so was an end of input (Ctrl-D): taken in
-            // while the terminal is still canonical, where they are whole.
-            while (readable_now(in.fd) && read_waiting_input(in, true) == arrival::some) {
-            }
-            if (typed_ahead_ends_pause(in))
-                break;
-        }
-        if (!p.in_mode || p.away) {
-            if (!take_up_mode(p))
-                break;
-            if (!p.typed_ahead_taken) {
-                // Part of a line typed ahead shows only now, out of
-                // canonical mode; the terminal has echoed it.  Keys come
-                // only once the pause is seen to wait.
-                p.typed_ahead_taken = true;
-                if (readable_now(in.fd))
-                    read_waiting_input(in, true);
-                if (typed_ahead_ends_pause(in))
-                    break;
-            }
-            show_waiting(p);
-        }
-        done = wait_in_mode(p, in) == waited::ended;
+    t.fd = in.fd;
+    struct stat input = {};
+    struct stat output = {};
+    if (is_terminal(out.fd) && fstat(in.fd, &input) == 0 && fstat(out.fd, &output) == 0 &&
+        input.st_rdev == output.st_rdev) {
+        t.screen = out.fd;
+    } else if (const char* name = ttyname(in.fd)) {
+        // Standard output goes elsewhere (a file, tee): what the person must
+        // see goes to the terminal itself, and nothing of it to the file.
+        t.screen = open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        t.opened_screen = t.screen >= 0;
     }
-    leave_mode(p);
-    // A key that came between the last read and the mode's end was not
-    // echoed; back in canonical mode the terminal hands it over at once.
-    if (readable_now(in.fd))
-        read_waiting_input(in, false);
-    put_back_handlers(p);
+    if (pipe(t.notes) == 0) {
+        for (const int fd : t.notes) {
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        }
+    }
+    struct sigaction action = {};
+    action.sa_handler = on_signal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (const int s : handled_signals)
+        sigaddset(&action.sa_mask, s);
+    for (int i = 0; i < handled_count; ++i) {
+        sigaction(handled_signals[i], nullptr, &t.previous[i]);
+        t.handling[i] = t.previous[i].sa_handler != SIG_IGN;
+        if (t.handling[i])
+            sigaction(handled_signals[i], &action, nullptr);
+    }
+    in.wait = wait_for_terminal;
+    in.screen = t.screen;
+}
+
+void close_terminal(token_reader& in, output_buffer&)
+{
+    if (t.fd < 0)
+        return;
+    sigset_t previous;
+    hold_signals(&previous);
+    put_back();
+    t.quiet_wanted = 0;
+    for (int i = 0; i < handled_count; ++i) {
+        if (t.handling[i])
+            sigaction(handled_signals[i], &t.previous[i], nullptr);
+    }
+    release_signals(&previous);
+    for (int& fd : t.notes) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    if (t.opened_screen)
+        close(t.screen);
+    t.fd = -1;
+    t.screen = -1;
+    t.opened_screen = false;
+    in.wait = nullptr;
+    in.screen = -1;
+}
+
+void wait_for_key_press(token_reader& in, output_buffer& out)
+{
+    if (!t.quiet_wanted) {
+        while (!in_foreground())
+            wait_in_background();
+        // The lines that the terminal has completed were typed for the
+        // next questions, and so was an end of input (Ctrl-D): taken in
+        // while the terminal is still in line mode, where they are whole.
+        while (readable_now(in.fd) && read_terminal(in, out, true) == arrival::some) {
+        }
+        if (typed_ahead_ends_pause(in))
+            return;
+        t.quiet_wanted = 1;
+        if (!take_up_quiet(in))
+            return;
+        // Part of a line typed ahead shows only now, out of line mode; the
+        // terminal has echoed it.
+        if (readable_now(in.fd))
+            read_terminal(in, out, true);
+        if (typed_ahead_ends_pause(in)) {
+            leave_quiet(in, out);
+            return;
+        }
+    }
+    for (;;) {
+        // The rest of a key that has come in part is waited for a while.
+        const waited w = wait_until_readable(in, out, unread_input(in).empty() ? -1 : key_rest_ms);
+        if (w == waited::failed)
+            break;
+        if (w == waited::readable && read_terminal(in, out, false) == arrival::stopped)
+            break; // the next question meets the end or the error
+        pause_verdict v = {arrived_as::blank, 0};
+        while (v.kind == arrived_as::blank) {
+            v = judge_terminal_bytes(unread_input(in), t.end_of_input_key, w == waited::time_up);
+            if (v.kind == arrived_as::blank)
+                drop_input(in, v.count);
+        }
+        if (v.kind == arrived_as::more_than_a_key)
+            return; // a paste, which goes on in the quiet mode
+        if (v.kind == arrived_as::nothing_yet)
+            continue;
+        drop_input(in, v.count);
+        if (v.kind == arrived_as::end_of_input)
+            end_input(in);
+        break;
+    }
+    leave_quiet(in, out);
 }

@@ -1,4 +1,4 @@
-#include "console/pause.h"
+#include "console/terminal.h"
 
 #include <io.h>
 #define WIN32_LEAN_AND_MEAN
@@ -77,7 +77,13 @@ bool take_events(HANDLE console, std::size_t count)
 
 } // namespace
 
-void wait_for_key_press(token_reader& in, const output_buffer&)
+// The console echoes lines as the program reads them, and shows nothing
+// else: no mode to take up, and nothing for the reader to show.
+void open_terminal(token_reader&, const output_buffer&) {}
+
+void close_terminal(token_reader&, output_buffer&) {}
+
+void wait_for_key_press(token_reader& in, output_buffer&)
 {
     const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
     pause_verdict v = {};

@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -125,20 +127,22 @@ bool ended_by(int status, int signal_number)
 
 pid_t start_program(const std::vector<std::string>& arguments, int in, int out, int* errors, bool ignore_sigpipe)
 {
-    int err_pipe[2];
-    if (pipe(err_pipe) != 0)
+    int err_pipe[2] = {-1, -1};
+    if (errors != nullptr && pipe(err_pipe) != 0)
         std::abort();
     const pid_t pid = fork();
     if (pid == 0) {
         default_signals();
         dup2(in, 0);
         dup2(out, 1);
-        dup2(err_pipe[1], 2);
+        dup2(errors != nullptr ? err_pipe[1] : out, 2);
         signal(SIGPIPE, ignore_sigpipe ? SIG_IGN : SIG_DFL);
         exec_calculator(arguments);
     }
-    close(err_pipe[1]);
-    *errors = err_pipe[0];
+    if (errors != nullptr) {
+        close(err_pipe[1]);
+        *errors = err_pipe[0];
+    }
     return pid;
 }
 
@@ -150,6 +154,20 @@ std::string read_all(int fd)
     while ((n = read(fd, chunk, sizeof chunk)) > 0)
         text.append(chunk, static_cast<std::size_t>(n));
     return text;
+}
+
+std::string why_no_terminal()
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    const char* name = master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 ? ptsname(master) : nullptr;
+    const int other = name != nullptr ? open(name, O_RDWR | O_NOCTTY) : -1;
+    const std::string why =
+        other >= 0 ? "" : std::string("no pseudo-terminal can be opened here: ") + std::strerror(errno);
+    if (other >= 0)
+        close(other);
+    if (master >= 0)
+        close(master);
+    return why;
 }
 
 terminal start_on_terminal(start_as how, int output)

@@ -26,7 +26,8 @@ bool ended_by(int status, int signal_number);
 
 // The calculator with the given arguments, its standard input and output
 // on in and out and its standard error on a pipe, whose read end comes
-// back in *errors.  Only the three standard streams are open in it.
+// back in *errors, or with out if errors is null.  Only the three standard
+// streams are open in it.
 pid_t start_program(const std::vector<std::string>& arguments, int in, int out, int* errors,
                     bool ignore_sigpipe = false);
 
@@ -45,6 +46,10 @@ struct terminal {
 };
 
 enum class start_as { plain, hangup_ignored, broken_pipe_ignored, job };
+
+// Why no pseudo-terminal can be had here (a root without /dev/pts), or
+// nothing where one can.
+std::string why_no_terminal();
 
 // The calculator on a new pseudo-terminal, its standard output there too
 // or on output.  As a job, it runs in a process group of its own in the

@@ -3,6 +3,11 @@
 // encodings (ECMA-48, xterm, the Linux console), UTF-8 and UTF-16.
 #include "console/pause_keys.h"
 
+#include <cstring>
+#include <memory>
+
+#include "console/pause.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -51,6 +56,7 @@ TEST(PauseKeys, TerminalBytes)
         {"\x04x", more, more},                                         //
         {"xy", more, more},                                            // two keys typed at once
         {"150 30\n", more, more},                                      // a paste
+        {"3\n", more, more},                                           // a line typed ahead
         {"\x1b", waits, key(1)},                                       // Esc, or the start of a sequence
         {"\x1b[", waits, key(2)},                                      // a sequence cut short is one key
         {"\x1b[A", key(3), key(3)},                                    // an arrow
@@ -120,6 +126,14 @@ TEST(PauseKeys, ConsoleEvents)
     const console_event low_down{kind::key_down, 0xDE00, false, 1};
     const console_event low_up{kind::key_up, 0xDE00, false, 1};
     const console_event ctrl_z{kind::key_down, 0x1a, false, 1};
+    const console_event first_high{kind::key_down, 0xD800, false, 1}; // the edges of the two halves' ranges
+    const console_event last_high{kind::key_down, 0xDBFF, false, 1};
+    const console_event first_low{kind::key_down, 0xDC00, false, 1};
+    const console_event last_low{kind::key_down, 0xDFFF, false, 1};
+    const console_event before_high{kind::key_down, 0xD7FF, false, 1};
+    const console_event after_low{kind::key_down, 0xE000, false, 1};
+    const console_event held_low{kind::key_down, 0xDE00, false, 2};
+    const console_event enter_down{kind::key_down, u'\r', false, 1};
     const struct {
         const char* name;
         std::vector<console_event> events;
@@ -144,6 +158,12 @@ TEST(PauseKeys, ConsoleEvents)
         {"half an emoji, then a letter", {high_down, x_down}, more, more},
         {"an emoji and a letter", {high_down, low_down, x_down}, more, more},
         {"a stray low half", {low_down}, key(1), key(1)},
+        {"the first pair of halves", {first_high, first_low}, key(2), key(2)},
+        {"the last pair of halves", {last_high, last_low}, key(2), key(2)},
+        {"a character just below the high halves, then a low half", {before_high, first_low}, more, more},
+        {"a high half, then a character just above the low halves", {first_high, after_low}, more, more},
+        {"a high half, then a low half held down", {high_down, held_low}, more, more},
+        {"a line typed ahead, still pending", {x_down, x_up, enter_down}, more, more},
         {"Ctrl-Z", {ctrl_z}, {arrived_as::end_of_input, 1}, {arrived_as::end_of_input, 1}},
         {"Ctrl-Z and more", {ctrl_z, x_down}, more, more},
     };
@@ -151,6 +171,41 @@ TEST(PauseKeys, ConsoleEvents)
         expect_verdict(judge_console_events(c.events, 0x1a, false), c.at_once, c.name);
         expect_verdict(judge_console_events(c.events, 0x1a, true), c.overdue, std::string(c.name) + ", overdue");
     }
+}
+
+// Typed ahead of the pause, on every platform: what the reader holds
+// already decides before any key is waited for.
+TEST(PauseKeys, WhatIsTypedAheadEndsThePause)
+{
+    const struct {
+        std::string typed;
+        bool ends;
+        std::string left;
+    } cases[] = {
+        {"3\n", true, "3\n"},               // left of "1 2 3": the next coil height
+        {"5 6 7", true, "5 6 7"},           // part of a line
+        {" \n\t\n", false, ""},             // blank lines answer nothing, and go
+        {"\x1b[201~\n", false, ""},         // the end of a paste is blank too
+        {"\x1b[200~4", true, "\x1b[200~4"}, // a paste
+        {"", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(shown(c.typed));
+        auto in = std::make_unique<token_reader>();
+        init_reader(*in, -1);
+        std::memcpy(in->data, c.typed.data(), c.typed.size());
+        in->end = in->held = c.typed.size();
+        EXPECT_EQ(typed_ahead_ends_pause(*in), c.ends);
+        EXPECT_EQ(unread_input(*in), c.left);
+    }
+    // A marked paste still coming, or the input's end, ends it too.
+    auto in = std::make_unique<token_reader>();
+    init_reader(*in, -1);
+    in->paste_open = true;
+    EXPECT_TRUE(typed_ahead_ends_pause(*in));
+    in->paste_open = false;
+    in->at_end = true;
+    EXPECT_TRUE(typed_ahead_ends_pause(*in));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "console/stream_input.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,8 +11,13 @@
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
+#define close _close
 #define fileno _fileno
+#define write _write
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -27,7 +33,7 @@ struct reader_on_file {
         std::fflush(file);
         std::rewind(file);
         init_output(*out, -1);
-        init_reader(*in, fileno(file), *out);
+        init_reader(*in, fileno(file));
     }
     ~reader_on_file()
     {
@@ -93,7 +99,7 @@ TEST(StreamInput, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
     ASSERT_GT(text.size(), input_capacity);
     reader_on_file r(text);
     int reads = 0;
-    while (read_waiting_input(*r.in, true) == arrival::some)
+    while (read_terminal(*r.in, *r.out, true) == arrival::some)
         ++reads;
     EXPECT_GE(reads, 1);
     EXPECT_EQ(unread_input(*r.in), text.substr(0, input_capacity));
@@ -104,8 +110,81 @@ TEST(StreamInput, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
     EXPECT_EQ(tokens.back(), "19999");
 
     reader_on_file blanks(" \n\t \n");
-    EXPECT_EQ(read_waiting_input(*blanks.in, true), arrival::some);
+    EXPECT_EQ(read_terminal(*blanks.in, *blanks.out, true), arrival::some);
     EXPECT_TRUE(only_blanks_unread(*blanks.in));
+}
+
+// Input that comes in reads of a given size, as a terminal hands it over:
+// each read is one write to a pipe, taken whole.
+struct chunked {
+    std::string text;
+    std::size_t size = 1;
+    std::size_t at = 0;
+    int pipe_in = -1;
+};
+chunked source;
+
+arrival read_a_chunk(token_reader& in, output_buffer& out)
+{
+    const std::size_t n = source.text.size() - source.at < source.size ? source.text.size() - source.at : source.size;
+    if (n == 0 && source.pipe_in >= 0) {
+        close(source.pipe_in);
+        source.pipe_in = -1;
+    }
+    if (n > 0 && write(source.pipe_in, source.text.data() + source.at, static_cast<unsigned>(n)) != static_cast<int>(n))
+        std::abort();
+    source.at += n;
+    return read_terminal(in, out, true);
+}
+
+// A paste's marker cut between two reads is white space all the same,
+// after a number, at the end of a refused token's line, or at the end of
+// the input; reads of every size from one byte to more than a marker.
+TEST(StreamInput, MarkersCutBetweenReads)
+{
+    const struct {
+        std::string text;
+        std::vector<std::string> steps; // tokens, and "skip: yes" or "skip: no" after a refusal
+    } cases[] = {
+        {"100\x1b[201~ 20\n", {"100", "20"}},
+        {"abc \x1b[201~\n100 20\n", {"abc", "skip: no", "100", "20"}},
+        {"abc \x1b[200~x\n5\n", {"abc", "skip: yes", "5"}},
+        {"\x1b[200~30 10\n\x1b[201~", {"30", "10"}},
+        {"100 20\n\x1b[", {"100", "20", "\x1b["}},
+        {"7\x1b[201", {"7\x1b[201"}},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t size = 1; size <= 9; ++size) {
+            SCOPED_TRACE(std::to_string(size) + "-byte reads of " + c.text);
+            int ends[2];
+#if defined(_WIN32)
+            ASSERT_EQ(_pipe(ends, 4096, _O_BINARY), 0);
+#else
+            ASSERT_EQ(pipe(ends), 0);
+#endif
+            source = {c.text, size, 0, ends[1]};
+            auto in = std::make_unique<token_reader>();
+            auto out = std::make_unique<output_buffer>();
+            init_output(*out, -1);
+            init_reader(*in, ends[0]);
+            in->wait = read_a_chunk;
+            std::vector<std::string> steps;
+            std::string_view token;
+            while (next_token(*in, *out, &token) == input_status::ok) {
+                steps.emplace_back(token);
+                if (token == "abc") {
+                    bool skipped_text = false;
+                    skip_line(*in, *out, &skipped_text);
+                    steps.emplace_back(skipped_text ? "skip: yes" : "skip: no");
+                }
+            }
+            EXPECT_EQ(steps, c.steps);
+            EXPECT_TRUE(in->at_end);
+            close(ends[0]);
+            if (source.pipe_in >= 0)
+                close(source.pipe_in);
+        }
+    }
 }
 
 } // namespace

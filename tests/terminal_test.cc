@@ -1,10 +1,12 @@
 // The calculator at a real terminal: typing, pasting and job control, as a
 // person and a shell do them, through the harness of child_process.h.
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <string>
+#include <thread>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>
@@ -21,10 +23,37 @@ using transcript::height_prompt;
 using transcript::pause_prompt;
 using transcript::width_prompt;
 
+// Every test here needs a pseudo-terminal; where none can be opened (a
+// root without /dev/pts) each says so and is skipped.
+class Terminal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string why = why_no_terminal();
+        if (!why.empty())
+            GTEST_SKIP() << why;
+    }
+};
+
 // Around its wait, where the screen is the terminal, the pause turns the
 // terminal's bracketed-paste mode on and off again.
 const std::string marking_on = "\x1b[?2004h";
 const std::string marking_off = "\x1b[?2004l";
+
+// How often text appears on the screen as the person sees it, without
+// the switches of bracketed-paste mode.
+int seen_on_screen(const terminal& t, const std::string& text)
+{
+    std::string screen = t.screen;
+    for (const std::string& mode : {marking_on, marking_off}) {
+        for (std::size_t at = screen.find(mode); at != std::string::npos; at = screen.find(mode, at))
+            screen.erase(at, mode.size());
+    }
+    int count = 0;
+    for (std::size_t at = screen.find(text); at != std::string::npos; at = screen.find(text, at + 1))
+        ++count;
+    return count;
+}
 
 // The signals a process catches, as the kernel shows them (Linux).
 std::string caught_signals(pid_t pid)
@@ -77,7 +106,7 @@ bool drain_until(int pipe_end, std::string* drained, const std::string& text, in
     return false;
 }
 
-TEST(Terminal, ThePromptIsShownBeforeAnythingIsTyped)
+TEST_F(Terminal, ThePromptIsShownBeforeAnythingIsTyped)
 {
     terminal t = start_on_terminal();
     EXPECT_TRUE(wait_for(t, height_prompt)) << t.screen;
@@ -89,7 +118,7 @@ TEST(Terminal, ThePromptIsShownBeforeAnythingIsTyped)
     close(t.master);
 }
 
-TEST(Terminal, ThePauseTakesOneKeyAtOnceAndNothingMore)
+TEST_F(Terminal, ThePauseTakesOneKeyAtOnceAndNothingMore)
 {
     const struct {
         const char* name;
@@ -106,6 +135,7 @@ TEST(Terminal, ThePauseTakesOneKeyAtOnceAndNothingMore)
         {"Enter", {"\r"}, false},
         {"a two-byte character in two pieces", {"\xc3", "\xa9"}, false},
         {"an emoji", {"\xf0\x9f\x98\x80"}, false},
+        {"a paste's closing marker alone, then a letter", {"\x1b[201~", "x"}, false},
         {"Ctrl-D, which ends the input", {"\x04"}, true},
     };
     for (const auto& k : keys) {
@@ -143,23 +173,36 @@ TEST(Terminal, ThePauseTakesOneKeyAtOnceAndNothingMore)
     }
 }
 
-TEST(Terminal, InputTypedAheadOrPastedIsKeptWholeAndShownOnce)
+TEST_F(Terminal, InputTypedAheadOrPastedIsKeptWholeAndShownOnce)
 {
     const struct {
         const char* name;
         std::string before_pause; // typed with the answers, before the pause
         std::string at_pause;     // arriving at once while the pause waits
+        std::string waiting;      // the question that then waits for its line to end, as shown
+        std::string finish;       // typed a while after
         std::vector<std::string> heights;
         std::vector<std::string> screen; // each seen once, after its prompt
         int refusals;
     } cases[] = {
         // Typed ahead, echoed by the terminal as it was typed: not again.
-        {"whole lines typed ahead", "5\n6\n", "", {"5.000000"}, {height_prompt + " \r\n" + width_prompt}, 0},
-        {"part of a line typed ahead", "5 6 7", "", {"5.000000"}, {height_prompt + " \r\n" + width_prompt}, 0},
+        {"whole lines typed ahead", "5\n6\n", "", "", "", {"5.000000"}, {height_prompt + " \r\n" + width_prompt}, 0},
+        // Part of a line typed ahead ends the pause, and is used once Enter
+        // finishes it, as a line typed at the question would be.
+        {"part of a line typed ahead",
+         "5 6 7",
+         "",
+         height_prompt,
+         "\n",
+         {"5.000000"},
+         {height_prompt + "\r\n \r\n" + width_prompt + " \r\nDD coil height = 5.000000"},
+         0},
         // Pasted at the pause, where nothing is echoed: shown as typed.
         {"a paste at the pause, one line longer than 64 bytes",
          "",
          "101 21\n102.0000000000000000000000000000000000000000000000000000000000000000000000 22\n103 23\n",
+         "",
+         "",
          {"101.000000", "102.000000", "103.000000"},
          {height_prompt + "101 21\r\n",
           height_prompt + "102.0000000000000000000000000000000000000000000000000000000000000000000000 22\r\n",
@@ -168,28 +211,49 @@ TEST(Terminal, InputTypedAheadOrPastedIsKeptWholeAndShownOnce)
         {"a marked paste at the pause",
          "",
          "\x1b[200~30 10\n40 10\n\x1b[201~",
+         "",
+         "",
          {"30.000000", "40.000000"},
          {height_prompt + "30 10\r\n", height_prompt + "40 10\r\n"},
          0},
-        {"a short paste", "", "150 30\n", {"150.000000"}, {height_prompt + "150 30\r\n"}, 0},
-        // Shown as the terminal's echo would: no escape sequence acts.
+        {"a short paste", "", "150 30\n", "", "", {"150.000000"}, {height_prompt + "150 30\r\n"}, 0},
+        // Shown as the terminal's echo would: no escape sequence acts, and
+        // DEL is ^?.
         {"a paste with an escape sequence",
          "",
-         "5\x1b[2J 6\n7 8\n",
+         "5\x1b[2J 6\x7f\n7 8\n",
+         "",
+         "",
          {"7.000000"},
-         {height_prompt + "5^[[2J 6\r\n", height_prompt + "7 8\r\n"},
+         {height_prompt + "5^[[2J 6^?\r\n", height_prompt + "7 8\r\n"},
          1},
-        {"two keys at once", "", "42", {}, {height_prompt + "42"}, 0},
+        // Keys that came together, finished later: as if typed there.
+        {"two keys at once", "", "42", height_prompt + "42", "\n1\n", {"42.000000"}, {height_prompt + "42\r\n"}, 0},
+        {"a pair at once, Enter later",
+         "",
+         "30 10",
+         height_prompt + "30 10",
+         "\n",
+         {"30.000000"},
+         {height_prompt + "30 10\r\n \r\n" + width_prompt + " \r\nDD coil height = 30.000000"},
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         terminal t = start_on_terminal();
         ASSERT_TRUE(wait_for(t, height_prompt));
+        const int waiting_before = c.waiting.empty() ? 0 : seen(t, c.waiting);
         type(t, "100\n20\n" + c.before_pause);
         ASSERT_TRUE(wait_for(t, pause_prompt)) << t.screen;
         if (!c.at_pause.empty()) {
             ASSERT_TRUE(wait_for_waiting_pause(t)) << t.screen;
             type(t, c.at_pause);
+        }
+        if (!c.waiting.empty()) {
+            ASSERT_TRUE(wait_for(t, c.waiting, waiting_before + 1)) << t.screen;
+            usleep(2 * 100000); // twice the pause's key_rest_ms
+            EXPECT_EQ(seen(t, "DD coil height = "), 1) << "used before its line was finished:\n" << t.screen;
+            type(t, c.finish);
         }
         // Each pair's report in order, the pauses between them ended at
         // once by the input already there, then a pause that waits.
@@ -199,33 +263,117 @@ TEST(Terminal, InputTypedAheadOrPastedIsKeptWholeAndShownOnce)
             at = t.screen.find("DD coil height = " + height, at);
             EXPECT_NE(at, std::string::npos) << height << " missing or out of order:\n" << t.screen;
         }
-        if (c.heights.empty()) {
-            // The keys went to the next question, which still waits for
-            // the rest of the number.
-            ASSERT_TRUE(wait_for(t, height_prompt + "42")) << t.screen;
-            type(t, "\n1\n");
-            ASSERT_TRUE(wait_for(t, pause_prompt, 2)) << t.screen;
-            EXPECT_NE(t.screen.find("DD coil height = 42.000000"), std::string::npos) << t.screen;
-        }
         for (const std::string& text : c.screen)
-            EXPECT_EQ(seen(t, text), 1) << text << "\n" << t.screen;
+            EXPECT_EQ(seen_on_screen(t, text), 1) << text << "\n" << t.screen;
         EXPECT_EQ(seen(t, "Not a number"), c.refusals) << t.screen;
         end(t);
     }
 }
 
-TEST(Terminal, CtrlDTypedAheadEndsWithoutWaitingForAKey)
+TEST_F(Terminal, CtrlDTypedAheadEndsWithoutWaitingForAKey)
 {
-    terminal t = start_on_terminal();
-    ASSERT_TRUE(wait_for(t, height_prompt));
-    type(t, "100\n20\n\x04");
-    EXPECT_TRUE(exited_with(finish(t), 0)) << t.screen;
-    wait_for(t, "never", 1, 200ms);
-    EXPECT_TRUE(t.screen.ends_with(pause_prompt + "\r\n")) << t.screen;
-    close(t.master);
+    const struct {
+        const char* typed;
+        std::vector<std::string> heights;
+    } cases[] = {
+        {"100\n20\n\x04", {"100.000000"}},
+        // The first Ctrl-D hands over the part of a line before it, the
+        // second ends the input.
+        {"100\n20\n7 8\x04\x04", {"100.000000", "7.000000"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        terminal t = start_on_terminal();
+        ASSERT_TRUE(wait_for(t, height_prompt));
+        type(t, c.typed);
+        EXPECT_TRUE(exited_with(finish(t), 0)) << t.screen;
+        wait_for(t, "never", 1, 200ms);
+        EXPECT_TRUE(t.screen.ends_with(pause_prompt + "\r\n")) << t.screen;
+        EXPECT_EQ(seen(t, "DD coil height = "), static_cast<int>(c.heights.size())) << t.screen;
+        for (const std::string& height : c.heights)
+            EXPECT_EQ(seen(t, "DD coil height = " + height), 1) << t.screen;
+        close(t.master);
+    }
 }
 
-TEST(Terminal, RefusalsStandOnTheirOwnLineAndQuitEnds)
+// Where the report goes to a file or a pipe, answers pasted at the pause
+// are still shown, on the terminal, once each; and nothing meant for the
+// terminal (answers, its modes) goes into the report.
+TEST_F(Terminal, PastedAnswersShowOnTheTerminalWhereverTheReportGoes)
+{
+    for (const bool to_pipe : {false, true}) {
+        SCOPED_TRACE(to_pipe ? "report to a pipe" : "report to a file");
+        int report[2] = {-1, -1};
+        if (to_pipe) {
+            ASSERT_EQ(pipe(report), 0);
+        } else {
+            char name[] = "/tmp/vorlane-report-XXXXXX";
+            report[0] = report[1] = mkstemp(name);
+            unlink(name);
+        }
+        terminal t = start_on_terminal(start_as::plain, report[1]);
+        std::string written;
+        std::thread reader;
+        if (to_pipe) {
+            close(report[1]);
+            reader = std::thread([&written, fd = report[0]] { written = read_all(fd); });
+        }
+        type(t, "100 20\n");
+        ASSERT_TRUE(wait_for(t, marking_on)) << t.screen;
+        ASSERT_TRUE(wait_for_pause_mode(t));
+        type(t, "\x1b[200~30 10\n40 10\n\x1b[201~");
+        ASSERT_TRUE(wait_for(t, "40 10\r\n")) << t.screen;
+        usleep(150000);
+        type(t, "\x04");
+        EXPECT_TRUE(exited_with(finish(t), 0)) << t.screen;
+        wait_for(t, "never", 1, 200ms);
+        EXPECT_EQ(seen_on_screen(t, "30 10\r\n"), 1) << t.screen;
+        EXPECT_EQ(seen_on_screen(t, "40 10\r\n"), 1) << t.screen;
+        if (to_pipe) {
+            reader.join();
+        } else {
+            lseek(report[0], 0, SEEK_SET);
+            written = read_all(report[0]);
+        }
+        EXPECT_NE(written.find("DD coil height = 40.000000"), std::string::npos) << written;
+        EXPECT_EQ(written.find('\x1b'), std::string::npos) << written;
+        EXPECT_EQ(written.find("30 10"), std::string::npos) << written;
+        close(report[0]);
+        close(t.master);
+    }
+}
+
+// How many files a process has open (Linux).
+int open_files(pid_t pid)
+{
+    int count = 0;
+    if (DIR* folder = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str())) {
+        while (readdir(folder) != nullptr)
+            ++count;
+        closedir(folder);
+    }
+    return count;
+}
+
+TEST_F(Terminal, PausesLeaveNoFileOpen)
+{
+    terminal t = start_on_terminal();
+    answer_first_cycle(t);
+    if (HasFatalFailure())
+        return;
+    const int at_first = open_files(t.pid);
+    for (int pauses = 2; pauses <= 20; ++pauses) {
+        type(t, "k");
+        ASSERT_TRUE(wait_for(t, height_prompt, pauses)) << t.screen;
+        type(t, "1 1\n");
+        ASSERT_TRUE(wait_for(t, marking_on, pauses)) << t.screen;
+        ASSERT_TRUE(wait_for_pause_mode(t));
+    }
+    EXPECT_EQ(open_files(t.pid), at_first);
+    end(t);
+}
+
+TEST_F(Terminal, RefusalsStandOnTheirOwnLineAndQuitEnds)
 {
     terminal t = start_on_terminal();
     ASSERT_TRUE(wait_for(t, height_prompt));
@@ -242,7 +390,7 @@ TEST(Terminal, RefusalsStandOnTheirOwnLineAndQuitEnds)
     close(t.master);
 }
 
-TEST(Terminal, SettingsAreRestoredWhenThePauseIsInterrupted)
+TEST_F(Terminal, SettingsAreRestoredWhenThePauseIsInterrupted)
 {
     const struct {
         const char* name;
@@ -269,7 +417,7 @@ TEST(Terminal, SettingsAreRestoredWhenThePauseIsInterrupted)
     }
 }
 
-TEST(Terminal, AFailedWriteAtThePauseEndsTheProgram)
+TEST_F(Terminal, AFailedWriteAtThePauseEndsTheProgram)
 {
     int screen[2];
     ASSERT_EQ(pipe(screen), 0);
@@ -285,7 +433,7 @@ TEST(Terminal, AFailedWriteAtThePauseEndsTheProgram)
     end(t);
 }
 
-TEST(Terminal, AHangupIgnoredAtTheStartStaysIgnored)
+TEST_F(Terminal, AHangupIgnoredAtTheStartStaysIgnored)
 {
     terminal t = start_on_terminal(start_as::hangup_ignored);
     answer_first_cycle(t);
@@ -312,7 +460,7 @@ enum class step {
     key,     // a key ends the pause
 };
 
-TEST(Terminal, JobControlAtThePause)
+TEST_F(Terminal, JobControlAtThePause)
 {
     const std::string again = "\r\n" + pause_prompt;
     const struct {
@@ -350,6 +498,8 @@ TEST(Terminal, JobControlAtThePause)
                     EXPECT_TRUE(wait_for_pause_mode(t));
                     EXPECT_TRUE(wait_for(t, marking_on + again, seen(t, marking_on + again) + 1)) << t.screen;
                 } else {
+                    // The question again, on a line of its own.
+                    EXPECT_TRUE(wait_for(t, "\r\n" + height_prompt, seen(t, "\r\n" + height_prompt) + 1)) << t.screen;
                     type(t, "4321\n");
                     EXPECT_TRUE(wait_for(t, "4321\r\n")) << "what was typed was not echoed:\n" << t.screen;
                     EXPECT_TRUE(same_settings(settings(t), t.before));
@@ -396,7 +546,7 @@ TEST(Terminal, JobControlAtThePause)
 // pause begins in the background.  The report goes to a pipe that the
 // test keeps full, so that the calculator is held in that write when
 // Ctrl-Z comes.
-TEST(Terminal, APauseThatBeginsInTheBackgroundWaitsForFg)
+TEST_F(Terminal, APauseThatBeginsInTheBackgroundWaitsForFg)
 {
     int screen[2];
     ASSERT_EQ(pipe(screen), 0);
@@ -430,10 +580,14 @@ TEST(Terminal, APauseThatBeginsInTheBackgroundWaitsForFg)
     ASSERT_EQ(wait_for_stop(t), SIGTTIN);
     EXPECT_TRUE(same_settings(settings(t), t.before));
     tell(t, job_command::fg);
-    EXPECT_TRUE(drain_until(screen[0], &drained, "\n" + pause_prompt, 2)) << drained;
+    // Back in the foreground, the prompt is shown again on the terminal,
+    // where the person is; the pipe gets none of it.
+    EXPECT_TRUE(wait_for(t, "\r\n" + pause_prompt)) << t.screen;
     EXPECT_TRUE(wait_for_pause_mode(t));
     type(t, "k");
     EXPECT_TRUE(drain_until(screen[0], &drained, height_prompt, 2)) << drained;
+    EXPECT_EQ(drained.find('\x1b'), std::string::npos) << drained;
+    EXPECT_EQ(drained.find(pause_prompt), drained.rfind(pause_prompt)) << drained;
     EXPECT_TRUE(same_settings(settings(t), t.before));
     type(t, "\x04");
     EXPECT_TRUE(exited_with(finish(t), 0));
