@@ -1,6 +1,5 @@
 #include "console/command_line.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "console/diagnostics.h"
@@ -15,26 +14,48 @@
 
 namespace {
 
-int answer(std::string_view first, std::string_view second = {})
+// A failure to write what was asked for is a failure.
+int answer(const message& text)
 {
     int error = 0;
-    if (write_all(1, first.data(), first.size(), &error) && write_all(1, second.data(), second.size(), &error))
+    if (text.write_to(1, &error))
         return exit_done;
     report_error(2, "write error", error);
     return exit_failed;
 }
 
+int help()
+{
+    message text;
+    text.add(texts::usage);
+    for (const exit_status_meaning& line : exit_statuses) {
+        const char number[] = {' ', static_cast<char>('0' + line.status), ' ', ' '};
+        text.add(std::string_view(number, sizeof number));
+        text.add(line.meaning);
+        text.add("\n");
+    }
+    text.add(texts::usage_end);
+    return answer(text);
+}
+
+int version()
+{
+    message text;
+    text.add(texts::version_before);
+    text.add(VORLANE_VERSION);
+    text.add(texts::version_after);
+    return answer(text);
+}
+
 int refuse(std::string_view argument)
 {
-    char line[texts::refused_argument_before.size() + shown_max_length + texts::refused_argument_after.size()];
-    char* p = line;
-    std::memcpy(p, texts::refused_argument_before.data(), texts::refused_argument_before.size());
-    p += texts::refused_argument_before.size();
-    p += show_safely(argument, p);
-    std::memcpy(p, texts::refused_argument_after.data(), texts::refused_argument_after.size());
-    p += texts::refused_argument_after.size();
+    message text;
+    char shown[shown_max_length];
+    text.add(texts::refused_argument_before);
+    text.add(std::string_view(shown, show_safely(argument, shown)));
+    text.add(texts::refused_argument_after);
     int ignored = 0;
-    static_cast<void>(write_all(2, line, static_cast<std::size_t>(p - line), &ignored));
+    static_cast<void>(text.write_to(2, &ignored));
     return exit_usage;
 }
 
@@ -42,14 +63,22 @@ int refuse(std::string_view argument)
 
 int run_command(int argc, const char* const* argv)
 {
-    if (argc < 2)
-        return run_dialogue();
-    // The first argument decides, as with most programs: --help wins over
-    // what follows it, and so does a refusal.
-    const std::string_view argument = argv[1];
-    if (argument == "--help" || argument == "-h")
-        return answer(texts::usage);
-    if (argument == "--version")
-        return answer(texts::version_before, VORLANE_VERSION "\n");
-    return refuse(argument);
+    // The first argument that decides, decides: --help wins over what
+    // follows it, and so does a refusal.  "--" ends the options, and no
+    // operand is taken after it either.
+    bool table = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h")
+            return help();
+        if (argument == "--version")
+            return version();
+        if (argument == "--csv")
+            table = true;
+        else if (argument != "--")
+            return refuse(argument);
+        else if (i + 1 < argc)
+            return refuse(argv[i + 1]);
+    }
+    return run_dialogue(table ? report_form::table : report_form::dialogue);
 }

@@ -5,31 +5,18 @@
 #include "console/dialogue_texts.h"
 #include "console/stream_io.h"
 
-namespace {
+void message::add(std::string_view part)
+{
+    const std::size_t room = sizeof text - length;
+    const std::size_t n = part.size() < room ? part.size() : room;
+    std::memcpy(text + length, part.data(), n);
+    length += n;
+}
 
-// A line for standard error, put together in one buffer so that it goes
-// out in one write and stays one line.
-struct error_line {
-    char text[512];
-    std::size_t length = 0;
-
-    void add(std::string_view part)
-    {
-        const std::size_t room = sizeof text - length;
-        const std::size_t n = part.size() < room ? part.size() : room;
-        std::memcpy(text + length, part.data(), n);
-        length += n;
-    }
-
-    // Nothing more can be done if standard error fails too.
-    void write_to(int fd) const
-    {
-        int ignored = 0;
-        static_cast<void>(write_all(fd, text, length, &ignored));
-    }
-};
-
-} // namespace
+bool message::write_to(int fd, int* error) const
+{
+    return write_all(fd, text, length, error);
+}
 
 std::size_t show_safely(std::string_view text, char* out)
 {
@@ -45,13 +32,15 @@ std::size_t show_safely(std::string_view text, char* out)
 
 void report_error(int error_fd, std::string_view what, int error)
 {
-    error_line line;
+    message line;
     line.add("vorlane: ");
     line.add(what);
     line.add(": ");
     line.add(describe_error(error));
     line.add("\n");
-    line.write_to(error_fd);
+    // Nothing more can be done if standard error fails too.
+    int ignored = 0;
+    static_cast<void>(line.write_to(error_fd, &ignored));
 }
 
 void report_at_line(int error_fd, std::size_t line_number, std::string_view first, std::string_view second,
@@ -63,11 +52,12 @@ void report_at_line(int error_fd, std::size_t line_number, std::string_view firs
         digits[sizeof digits - ++used] = static_cast<char>('0' + line_number % 10);
         line_number /= 10;
     } while (line_number != 0);
-    error_line line;
+    message line;
     line.add(texts::error_at_line);
     line.add(std::string_view(digits + sizeof digits - used, used));
     line.add(first);
     line.add(second);
     line.add(third);
-    line.write_to(error_fd);
+    int ignored = 0;
+    static_cast<void>(line.write_to(error_fd, &ignored));
 }

@@ -6,10 +6,22 @@
 #include <cstddef>
 #include <string_view>
 
-inline constexpr int exit_done = 0;          // the input ended, or a quit word came
-inline constexpr int exit_failed = 1;        // a read or a write failed, told on standard error
-inline constexpr int exit_usage = 2;         // an argument it does not take
-inline constexpr int exit_input_refused = 3; // from a file or a pipe: some of it was refused
+inline constexpr int exit_done = 0;
+inline constexpr int exit_failed = 1;
+inline constexpr int exit_usage = 2;
+inline constexpr int exit_input_refused = 3;
+
+// What each means, as --help lists them.
+struct exit_status_meaning {
+    int status;
+    std::string_view meaning;
+};
+inline constexpr exit_status_meaning exit_statuses[] = {
+    {exit_done, "the input ended, or a quit word came, and nothing was refused"},
+    {exit_failed, "the input could not be read, or the report could not be written"},
+    {exit_usage, "an argument it does not take"},
+    {exit_input_refused, "sizes from a file or a pipe were refused"},
+};
 
 // Text the program shows that came from outside (a refused token, an
 // argument): printable ASCII only, each other byte as "?", so that no
@@ -18,6 +30,16 @@ inline constexpr int exit_input_refused = 3; // from a file or a pipe: some of i
 // and returns how many.
 inline constexpr std::size_t shown_max_length = 23;
 std::size_t show_safely(std::string_view text, char* out);
+
+// A message put together in one buffer, so that it goes out in one write:
+// a line of standard error stays one line.  What does not fit is dropped.
+struct message {
+    char text[2048];
+    std::size_t length = 0;
+
+    void add(std::string_view part);
+    bool write_to(int fd, int* error) const;
+};
 
 // "vorlane: what: reason" on error_fd.
 void report_error(int error_fd, std::string_view what, int error);

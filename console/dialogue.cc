@@ -26,7 +26,8 @@ struct dialogue_streams {
     // them is told on standard error too, and in the exit status.
     bool tells_errors;
     bool input_refused;
-    bool quit; // a quit word ended the input
+    bool quit;  // a quit word ended the input
+    bool table; // a table for spreadsheets: no questions, no report, no pause
 };
 
 // How a cycle ended: done and paused, or the input ended (or a quit word
@@ -151,23 +152,40 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
         }
         bool rest_skipped = false;
         status = skip_line(s.in, s.out, &rest_skipped);
-        put_refusal(s.out, token, rest_skipped);
+        if (!s.table) {
+            put_refusal(s.out, token, rest_skipped);
+            put_text(s.out, prompt);
+        }
         tell_refusal(s, token);
-        put_text(s.out, prompt);
         if (status != input_status::ok)
             return status;
     }
 }
 
+// A row of the table: the inputs and the figures, as the report prints
+// them.
+void put_row(output_buffer& out, const mandrel_figures& f)
+{
+    using namespace texts;
+    put_lines(out, figure<table_cell>{f.coil_height}, figure<table_cell>{f.window_width},
+              figure<table_cell>{f.offset_width}, figure<table_cell>{f.l1}, figure<table_cell>{f.l2},
+              figure<table_cell>{f.l3}, figure<table_cell>{f.l4}, figure<table_cell>{f.total_length},
+              figure<table_last_cell>{f.mandrel_diameter});
+}
+
 cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_view header)
 {
-    put_text(s.out, header);
-    put_text(s.out, texts::height_prompt);
+    const auto ask = [&s](std::string_view text) {
+        if (!s.table)
+            put_text(s.out, text);
+    };
+    ask(header);
+    ask(texts::height_prompt);
     input_status status = read_number(s, texts::height_prompt, &figures.coil_height);
     if (status == input_status::ok) {
         const std::size_t height_line = s.in.token_line;
-        put_text(s.out, texts::spacer);
-        put_text(s.out, texts::width_prompt);
+        ask(texts::spacer);
+        ask(texts::width_prompt);
         status = read_number(s, texts::width_prompt, &figures.window_width);
         if (status == input_status::ended && !s.quit)
             tell_unfinished_pair(s, height_line, figures.coil_height);
@@ -176,8 +194,12 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
         return cycle_end::input_ended;
     if (status == input_status::failed)
         return cycle_end::failed;
-    put_text(s.out, texts::spacer);
     compute_mandrel(figures);
+    if (s.table) {
+        put_row(s.out, figures);
+        return cycle_end::completed;
+    }
+    put_text(s.out, texts::spacer);
     put_report(s.out, figures);
     if (pause_for_key(s.in, s.out) == pause_end::input_ended)
         return cycle_end::ended_at_pause;
@@ -193,12 +215,14 @@ int run_dialogue_on(dialogue_streams& s)
     const auto header = make_header();
     const std::string_view header_text(header.text, header.length);
     mandrel_figures figures = {};
+    if (s.table)
+        put_text(s.out, texts::table_header);
     cycle_end end;
     do {
         end = run_cycle(s, figures, header_text);
     } while (end == cycle_end::completed);
 
-    if (end == cycle_end::input_ended) {
+    if (end == cycle_end::input_ended && !s.table) {
         // The shell's prompt then starts on a line of its own.
         put_text(s.out, "\n");
     }
@@ -216,7 +240,7 @@ int run_dialogue_on(dialogue_streams& s)
 
 } // namespace
 
-int run_dialogue_over(int input_fd, int output_fd, int error_fd)
+int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form)
 {
     // Both buffers together are larger than some platforms like to see
     // on the stack; one allocation serves the whole run.  It is left as it
@@ -227,11 +251,15 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
         report_error(error_fd, "cannot start", ENOMEM);
         return exit_failed;
     }
+    s->table = form == report_form::table;
     init_output(s->out, output_fd);
     init_reader(s->in, input_fd);
-    open_terminal(s->in, s->out);
+    if (s->table)
+        keep_line_ends(output_fd); // the table's own CR LF
+    else
+        open_terminal(s->in, s->out);
     s->error_fd = error_fd;
-    s->tells_errors = !s->in.from_terminal;
+    s->tells_errors = s->table || !s->in.from_terminal;
     s->input_refused = false;
     s->quit = false;
     const int status = run_dialogue_on(*s);
@@ -240,7 +268,7 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd)
     return status;
 }
 
-int run_dialogue()
+int run_dialogue(report_form form)
 {
-    return run_dialogue_over(0, 1, 2);
+    return run_dialogue_over(0, 1, 2, form);
 }

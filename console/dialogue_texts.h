@@ -104,9 +104,19 @@ inline constexpr figure_line      error_unfinished_pair  {": the input ended aft
 
 // clang-format on
 
-// The command line.  vorlane --help:
-inline constexpr std::string_view usage = "Usage: vorlane\n"
+// vorlane --csv: a table for spreadsheets and scripts (RFC 4180, so CR LF
+// at each row's end), the columns named in the report's words, and a row
+// per coil of the report's figures.
+inline constexpr std::string_view table_header =
+    "DD coil height,Window width,Offset width,L1,L2,L3,L4,Total length of all sides,Spool mandrel diameter\r\n";
+inline constexpr figure_line table_cell{"%lf,"};
+inline constexpr figure_line table_last_cell{"%lf\r\n"};
+
+// The command line.  vorlane --help, then the exit statuses (see
+// diagnostics.h), then the manual's whereabouts:
+inline constexpr std::string_view usage = "Usage: vorlane [--csv]\n"
                                           "       vorlane < sizes.txt > report.txt\n"
+                                          "       vorlane --csv < sizes.txt > sizes.csv\n"
                                           "\n"
                                           "Works out the winding of a DD coil: from the coil height and the window\n"
                                           "width, the four side lengths, their total, and the diameter of the round\n"
@@ -119,19 +129,30 @@ inline constexpr std::string_view usage = "Usage: vorlane\n"
                                           "To end it, type q, quit or exit where a number is asked for, or press\n"
                                           "Ctrl-D (on Windows Ctrl-Z, then Enter), or Ctrl-C.\n"
                                           "\n"
+                                          "      --csv      write a table for spreadsheets instead: CSV, a header\n"
+                                          "                 row, then one row of figures per coil\n"
                                           "  -h, --help     show this text\n"
                                           "      --version  show the version\n"
                                           "\n"
-                                          "The manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
+                                          "Exit status:\n";
+inline constexpr std::string_view usage_end =
+    "\nThe manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
 
-// vorlane --version: "vorlane", a blank, the version, a newline.
+// vorlane --version, as GNU programs write it: the name and the version,
+// then these lines.
 inline constexpr std::string_view version_before = "vorlane ";
+inline constexpr std::string_view version_after = "\nCopyright (C) 2026 The Vorlane developers.\n"
+                                                  "License MIT: <https://opensource.org/license/mit>.\n"
+                                                  "This is free software: you are free to change and redistribute it.\n"
+                                                  "There is NO WARRANTY, to the extent permitted by law.\n";
 
-// Any other argument, named safely:
+// Any other argument, named safely, and where to read more:
 //   vorlane: unexpected argument "sizes.txt" (sizes are read from standard input: vorlane < sizes.txt)
+//   Try 'vorlane --help' for more information.
 inline constexpr std::string_view refused_argument_before = "vorlane: unexpected argument \"";
 inline constexpr std::string_view refused_argument_after =
-    "\" (sizes are read from standard input: vorlane < sizes.txt; vorlane --help tells more)\n";
+    "\" (sizes are read from standard input: vorlane < sizes.txt)\n"
+    "Try 'vorlane --help' for more information.\n";
 
 } // namespace texts
 

@@ -75,6 +75,8 @@ void wait_until_shown(int fd, int screen)
     poll(nullptr, 0, 1);
 }
 
+void keep_line_ends(int) {}
+
 bool is_terminal(int fd)
 {
     return isatty(fd) == 1;

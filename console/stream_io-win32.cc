@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <io.h>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -34,6 +35,11 @@ long write_some(int fd, const char* data, std::size_t size, int* error)
 
 // A Windows console shows what is typed itself: nothing is shown for it.
 void wait_until_shown(int, int) {}
+
+void keep_line_ends(int fd)
+{
+    _setmode(fd, _O_BINARY);
+}
 
 bool is_terminal(int fd)
 {

@@ -27,6 +27,10 @@ bool write_all(int fd, const char* data, std::size_t size, int* error, write_fun
 // what is then written on screen directly comes after it.
 void wait_until_shown(int fd, int screen);
 
+// Writes to fd go out byte for byte, line ends included (on Windows the
+// C runtime would turn each "\n" into "\r\n").
+void keep_line_ends(int fd);
+
 // Whether fd is a terminal (a console on Windows): someone may be there
 // to press a key.
 bool is_terminal(int fd);
