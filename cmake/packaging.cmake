@@ -63,8 +63,9 @@ function(vorlane_gzip source name)
 endfunction()
 vorlane_gzip(${PROJECT_BINARY_DIR}/vorlane.1 vorlane.1.gz)
 vorlane_gzip(${PROJECT_SOURCE_DIR}/docs/debian-changelog changelog.gz)
-add_custom_target(vorlane_papers ALL DEPENDS ${PROJECT_BINARY_DIR}/vorlane.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
-add_dependencies(packages vorlane_papers)
+# Made with the program, so that whatever build made it can install it.
+add_custom_target(vorlane_papers DEPENDS ${PROJECT_BINARY_DIR}/vorlane.1.gz ${PROJECT_BINARY_DIR}/changelog.gz)
+add_dependencies(vorlane vorlane_papers)
 
 install(TARGETS vorlane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The comment section only names the compiler; packages leave it out.
