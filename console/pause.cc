@@ -1,6 +1,7 @@
 #include "console/pause.h"
 
 #include "console/dialogue_texts.h"
+#include "console/pause_keys.h"
 #include "console/terminal.h"
 
 pause_end pause_for_key(token_reader& in, output_buffer& out)
@@ -16,12 +17,4 @@ pause_end pause_for_key(token_reader& in, output_buffer& out)
     // Ctrl-D at the pause ends the program as it does at a question: with
     // this one line end.
     return in.at_end && only_blanks_unread(in) ? pause_end::input_ended : pause_end::go_on;
-}
-
-bool typed_ahead_ends_pause(token_reader& in)
-{
-    if (in.at_end || in.error != 0 || in.paste_open || !only_blanks_unread(in))
-        return true;
-    drop_input(in, unread_input(in).size());
-    return false;
 }

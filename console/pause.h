@@ -4,9 +4,9 @@
 // through.  The pause takes one key press and nothing more: input that is
 // already there when it begins ends it at once, and so does a paste or
 // keys typed in a burst, all of them kept for the next questions.  The
-// frame and the rule for what was typed ahead are the same on every
-// platform; the wait is the terminal's (terminal.h), and what a key is,
-// pause_keys'.
+// frame is the same on every platform; the wait is the terminal's
+// (terminal.h), and the rules of what a key is and of what was typed
+// ahead, pause_keys'.
 #ifndef VORLANE_CONSOLE_PAUSE_H
 #define VORLANE_CONSOLE_PAUSE_H
 
@@ -20,11 +20,5 @@ enum class pause_end {
 
 // Shows the pause's prompt, waits, and ends its line.
 pause_end pause_for_key(token_reader& in, output_buffer& out);
-
-// The rule for what was typed ahead, on every platform: anything but
-// blanks unread (an answer typed on the line before, as in "1 2 3"), a
-// marked paste still coming, or the end of the input ends the pause at
-// once; blanks alone are no answer to anything, and are dropped.
-bool typed_ahead_ends_pause(token_reader& in);
 
 #endif

@@ -136,3 +136,11 @@ pause_verdict judge_console_events(std::span<const console_event> events, char16
         return {arrived_as::end_of_input, end};
     return {arrived_as::one_key, end};
 }
+
+bool typed_ahead_ends_pause(token_reader& in)
+{
+    if (in.at_end || in.error != 0 || in.paste_open || !only_blanks_unread(in))
+        return true;
+    drop_input(in, unread_input(in).size());
+    return false;
+}

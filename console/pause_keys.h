@@ -59,4 +59,11 @@ struct console_event {
 // character.
 pause_verdict judge_console_events(std::span<const console_event> events, char16_t end_of_input_key, bool rest_overdue);
 
+// The rule for what was typed ahead, alike on every platform: anything
+// but blanks unread (an answer typed on the line before, as the 3 of
+// "1 2 3"), a marked paste still coming, or the end of the input ends the
+// pause at once, before any key is waited for; blanks alone are no answer
+// to anything, and are dropped.
+bool typed_ahead_ends_pause(token_reader& in);
+
 #endif

@@ -8,7 +8,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "console/pause.h"
 #include "console/pause_keys.h"
 #include "console/stream_io.h"
 

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <memory>
 
-#include "console/pause.h"
-
 #include <cstdio>
 #include <string>
 #include <vector>
