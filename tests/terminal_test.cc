@@ -316,7 +316,9 @@ TEST_F(Terminal, PastedAnswersShowOnTheTerminalWhereverTheReportGoes)
         std::thread reader;
         if (to_pipe) {
             close(report[1]);
-            reader = std::thread([&written, fd = report[0]] { written = read_all(fd); });
+            reader = std::thread([&written, fd = report[0]] {
+                written = read_all(fd);
+            });
         }
         type(t, "100 20\n");
         ASSERT_TRUE(wait_for(t, marking_on)) << t.screen;
