@@ -167,9 +167,15 @@ std::size_t count(const std::string& text, std::string_view what)
     return n;
 }
 
-} // namespace
+// The program run over the input, in the given form: its status, and what
+// it wrote on standard output and standard error.
+struct run_result {
+    int status;
+    std::string output;
+    std::string errors;
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+run_result run(const std::uint8_t* data, std::size_t size, report_form form)
 {
     const int in = memfd_create("in", 0);
     const int out = memfd_create("out", 0);
@@ -177,25 +183,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (in < 0 || out < 0 || err < 0 || write(in, data, size) != static_cast<ssize_t>(size))
         std::abort();
     lseek(in, 0, SEEK_SET);
-    const int status = run_dialogue_over(in, out, err);
-    std::string output(static_cast<std::size_t>(lseek(out, 0, SEEK_END)), '\0');
-    std::string errors(static_cast<std::size_t>(lseek(err, 0, SEEK_END)), '\0');
-    if (pread(out, output.data(), output.size(), 0) != static_cast<ssize_t>(output.size()) ||
-        pread(err, errors.data(), errors.size(), 0) != static_cast<ssize_t>(errors.size()))
+    run_result r;
+    r.status = run_dialogue_over(in, out, err, form);
+    r.output.assign(static_cast<std::size_t>(lseek(out, 0, SEEK_END)), '\0');
+    r.errors.assign(static_cast<std::size_t>(lseek(err, 0, SEEK_END)), '\0');
+    if (pread(out, r.output.data(), r.output.size(), 0) != static_cast<ssize_t>(r.output.size()) ||
+        pread(err, r.errors.data(), r.errors.size(), 0) != static_cast<ssize_t>(r.errors.size()))
         std::abort();
     close(in);
     close(out);
     close(err);
+    return r;
+}
 
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const run_result dialogue = run(data, size, report_form::dialogue);
     const expected e = model(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (errors != e.errors || status != (e.errors.empty() ? 0 : 3))
+    if (dialogue.errors != e.errors || dialogue.status != (e.errors.empty() ? 0 : 3))
         std::abort();
-    if (report_lines(output) != e.reports)
+    if (report_lines(dialogue.output) != e.reports)
         std::abort();
-    if (count(output, "\nNot a number: \"") != e.refusals)
+    if (count(dialogue.output, "\nNot a number: \"") != e.refusals)
         std::abort();
     // It ends with a question, answered by the end of the input.
-    if (output.size() < 2 || output.back() != '\n' || output[output.size() - 2] != ' ')
+    if (dialogue.output.size() < 2 || dialogue.output.back() != '\n' ||
+        dialogue.output[dialogue.output.size() - 2] != ' ')
+        std::abort();
+    // The table reads the same input alike: the same errors and status, a
+    // header and a row for each report.
+    const run_result table = run(data, size, report_form::table);
+    if (table.errors != dialogue.errors || table.status != dialogue.status)
+        std::abort();
+    if (count(table.output, "\r\n") != 1 + count(e.reports, "Result: "))
         std::abort();
     return 0;
 }
