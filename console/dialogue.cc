@@ -109,29 +109,17 @@ void put_refusal(output_buffer& out, std::string_view token, bool rest_skipped)
 }
 
 // What goes wrong with sizes from a file or a pipe is told on standard
-// error as well, after the report so far, so that where both streams go
-// to one place the line stands where it belongs.
-void tell_refusal(dialogue_streams& s, std::string_view token)
+// error as well, "vorlane: line N" and the parts, after the report so far,
+// so that where both streams go to one place the line stands where it
+// belongs.
+void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, std::string_view shown,
+                std::string_view last)
 {
     s.input_refused = true;
     if (!s.tells_errors)
         return;
-    char shown[shown_max_length];
     flush_output(s.out);
-    report_at_line(s.error_fd, s.in.token_line, texts::error_not_a_number,
-                   std::string_view(shown, show_safely(token, shown)), texts::error_not_a_number_end);
-}
-
-void tell_unfinished_pair(dialogue_streams& s, std::size_t height_line, double height)
-{
-    s.input_refused = true;
-    if (!s.tells_errors)
-        return;
-    char figure[figure_max_length];
-    flush_output(s.out);
-    report_at_line(s.error_fd, height_line, texts::error_unfinished_pair.before,
-                   std::string_view(figure, static_cast<std::size_t>(format_figure(height, figure) - figure)),
-                   texts::error_unfinished_pair.after);
+    report_at_line(s.error_fd, line, first, shown, last);
 }
 
 // Asks until a number comes.  Anything else is refused whole, with the
@@ -156,7 +144,9 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
             put_refusal(s.out, token, rest_skipped);
             put_text(s.out, prompt);
         }
-        tell_refusal(s, token);
+        char shown[shown_max_length];
+        tell_error(s, s.in.token_line, texts::error_not_a_number, std::string_view(shown, show_safely(token, shown)),
+                   texts::error_not_a_number_end);
         if (status != input_status::ok)
             return status;
     }
@@ -187,8 +177,12 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
         ask(texts::spacer);
         ask(texts::width_prompt);
         status = read_number(s, texts::width_prompt, &figures.window_width);
+        char height[figure_max_length];
         if (status == input_status::ended && !s.quit)
-            tell_unfinished_pair(s, height_line, figures.coil_height);
+            tell_error(
+                s, height_line, texts::error_unfinished_pair.before,
+                std::string_view(height, static_cast<std::size_t>(format_figure(figures.coil_height, height) - height)),
+                texts::error_unfinished_pair.after);
     }
     if (status == input_status::ended)
         return cycle_end::input_ended;

@@ -1,6 +1,7 @@
 #include "console/stream_input.h"
 
 #include <cstring>
+#include <utility>
 
 #include "console/stream_io.h"
 
@@ -52,27 +53,19 @@ void make_room(token_reader& in)
     }
 }
 
-// Shows text as a terminal's echo would, where the person sees it: control
-// characters as ^X, DEL as ^?, and without the paste markers, which the
-// terminal does not show either.  In out where that is the screen; else
-// straight on the terminal, once what went to out before it (through a
-// pipe to tee, say) has been taken.
+// Shows text as a terminal's echo would: control characters as ^X, DEL as
+// ^?, and without the paste markers, which the terminal does not show
+// either.  On the screen straight, after what went to out before it; and
+// where out is a pipe (to tee, say), once the reader of it has shown that.
 void show(token_reader& in, output_buffer& out, std::string_view text)
 {
-    if (in.screen != out.fd) {
-        flush_output(out);
+    flush_output(out);
+    if (in.screen != out.fd)
         wait_until_shown(out.fd, in.screen);
-    }
+    else
+        out.flushed_at_line_start = text.back() == '\n';
     char shown[256];
     std::size_t used = 0;
-    const auto put_shown = [&in, &out, &shown, &used] {
-        int ignored = 0;
-        if (in.screen == out.fd)
-            put_text(out, std::string_view(shown, used));
-        else
-            static_cast<void>(write_all(in.screen, shown, used, &ignored));
-        used = 0;
-    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string_view rest = text.substr(i);
         if (rest.starts_with(paste_opens) || rest.starts_with(paste_closes)) {
@@ -86,10 +79,10 @@ void show(token_reader& in, output_buffer& out, std::string_view text)
         } else {
             shown[used++] = static_cast<char>(c);
         }
-        if (used + 2 > sizeof shown)
-            put_shown();
+        int ignored = 0;
+        if (used + 2 > sizeof shown || i + 1 == text.size())
+            static_cast<void>(write_all(in.screen, shown, std::exchange(used, 0), &ignored));
     }
-    put_shown();
 }
 
 // What the terminal did not echo of the line that reading is on, through

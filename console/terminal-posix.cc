@@ -44,7 +44,6 @@ struct terminal_state {
     bool opened_screen = false;
     int notes[2] = {-1, -1}; // the handlers' wake-up calls
     termios found = {};      // the terminal as the quiet mode found it
-    termios quiet = {};
     int end_of_input_key = -1;
     volatile sig_atomic_t quiet_wanted = 0; // the pause, or a paste after it
     volatile sig_atomic_t quiet_on = 0;     // and the terminal is in the quiet mode now
@@ -146,17 +145,17 @@ bool take_up_quiet(token_reader& in)
 {
     sigset_t previous;
     hold_signals(&previous);
-    termios now = {};
-    bool ok = tcgetattr(t.fd, &now) == 0;
+    termios quiet = {};
+    bool ok = tcgetattr(t.fd, &quiet) == 0;
     if (ok) {
-        t.found = now;
-        t.quiet = now;
-        t.quiet.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        t.quiet.c_cc[VMIN] = 1;
-        t.quiet.c_cc[VTIME] = 0;
-        t.end_of_input_key = now.c_cc[VEOF] == _POSIX_VDISABLE ? -1 : static_cast<unsigned char>(now.c_cc[VEOF]);
+        t.found = quiet;
+        quiet.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        quiet.c_cc[VMIN] = 1;
+        quiet.c_cc[VTIME] = 0;
+        t.end_of_input_key =
+            t.found.c_cc[VEOF] == _POSIX_VDISABLE ? -1 : static_cast<unsigned char>(t.found.c_cc[VEOF]);
         t.quiet_on = 1;
-        ok = tcsetattr(t.fd, TCSANOW, &t.quiet) == 0;
+        ok = tcsetattr(t.fd, TCSANOW, &quiet) == 0;
         t.quiet_on = ok;
     }
     if (!ok)

@@ -19,29 +19,16 @@ namespace {
 constexpr DWORD most_events = 256;
 constexpr char16_t ctrl_z = 0x1a;
 
+// Shift, Ctrl, Alt, a lock or a Windows key, pressed alone.
 bool is_modifier_alone(const KEY_EVENT_RECORD& key)
 {
-    if (key.uChar.UnicodeChar != 0)
-        return false;
-    switch (key.wVirtualKeyCode) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-    case VK_CAPITAL:
-    case VK_NUMLOCK:
-    case VK_SCROLL:
-    case VK_LWIN:
-    case VK_RWIN:
-        return true;
-    default:
-        return false;
+    constexpr WORD modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU,    VK_LSHIFT,  VK_RSHIFT, VK_LCONTROL, VK_RCONTROL,
+                                  VK_LMENU, VK_RMENU,   VK_CAPITAL, VK_NUMLOCK, VK_SCROLL, VK_LWIN,     VK_RWIN};
+    for (const WORD modifier : modifiers) {
+        if (key.wVirtualKeyCode == modifier)
+            return key.uChar.UnicodeChar == 0;
     }
+    return false;
 }
 
 console_event as_event(const INPUT_RECORD& r)

@@ -225,7 +225,7 @@ TEST_F(Terminal, InputTypedAheadOrPastedIsKeptWholeAndShownOnce)
          "",
          "",
          {"7.000000"},
-         {height_prompt + "5^[[2J 6^?\r\n", height_prompt + "7 8\r\n"},
+         {height_prompt + "5^[[2J 6^?\r\nNot a number", height_prompt + "7 8\r\n"},
          1},
         // Keys that came together, finished later: as if typed there.
         {"two keys at once", "", "42", height_prompt + "42", "\n1\n", {"42.000000"}, {height_prompt + "42\r\n"}, 0},
