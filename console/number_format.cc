@@ -97,6 +97,37 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
     return static_cast<std::uint32_t>(quotient);
 }
 
+// Figures of 2^64 and more are written from groups of nine decimal digits,
+// the least significant first.
+constexpr std::uint32_t billion = 1000000000;
+
+// groups[0, count) times 2^step, for a step of at most 29: each group
+// times 2^29 and a carry stays below 2^59, so the carry out of the last
+// group fits in one more.  Returns the new count.
+constexpr int double_groups(std::uint32_t* groups, int count, int step)
+{
+    std::uint64_t carry = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint64_t doubled = (std::uint64_t{groups[i]} << step) + carry;
+        groups[i] = static_cast<std::uint32_t>(doubled % billion);
+        carry = doubled / billion;
+    }
+    if (carry != 0)
+        groups[count++] = static_cast<std::uint32_t>(carry);
+    return count;
+}
+
+// The groups that 2^1024, above every finite double, takes, worked out
+// while the program is compiled: format_large has room for exactly so many.
+consteval int groups_of_two_to_the_1024()
+{
+    std::uint32_t groups[64] = {1};
+    int count = 1;
+    for (int shift = 1024; shift > 0; shift -= 29)
+        count = double_groups(groups, count, shift < 29 ? shift : 29);
+    return count;
+}
+
 // Kept out of format_figure: inlined, its room on the stack and the
 // registers it saves would cost every figure of a report.
 #if defined(_MSC_VER)
@@ -106,8 +137,7 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
 #endif
 
 // 2^64 and more, or infinite.  Such a value is an integer, m * 2^shift
-// with m below 2^53: written out in full from groups of nine decimal
-// digits, doubled shift times, 29 doublings at a time.
+// with m below 2^53: written out in full, its groups doubled shift times.
 RARELY_CALLED char* format_large(std::uint64_t bits, char* out)
 {
     if ((bits >> 63) != 0)
@@ -117,25 +147,12 @@ RARELY_CALLED char* format_large(std::uint64_t bits, char* out)
         std::memcpy(out, "inf", 3);
         return out + 3;
     }
-    constexpr std::uint32_t billion = 1000000000;
-    // Every finite double is below 2^1024, which has 1024 * log10(2) + 1
-    // digits (log10(2) being 0.30103 to five places): the groups hold them.
-    constexpr int most_digits = 1024 * 30103 / 100000 + 1;
-    std::uint32_t groups[(most_digits + 8) / 9]; // the least significant first
+    std::uint32_t groups[groups_of_two_to_the_1024()];
     int count = 0;
     for (std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52); m != 0; m /= billion)
         groups[count++] = static_cast<std::uint32_t>(m % billion);
-    for (int shift = biased_exponent - 1075; shift > 0; shift -= 29) {
-        const int step = shift < 29 ? shift : 29;
-        std::uint64_t carry = 0;
-        for (int i = 0; i < count; ++i) {
-            const std::uint64_t doubled = (std::uint64_t{groups[i]} << step) + carry;
-            groups[i] = static_cast<std::uint32_t>(doubled % billion);
-            carry = doubled / billion; // below 2^59 / 10^9: one group
-        }
-        if (carry != 0)
-            groups[count++] = static_cast<std::uint32_t>(carry);
-    }
+    for (int shift = biased_exponent - 1075; shift > 0; shift -= 29)
+        count = double_groups(groups, count, shift < 29 ? shift : 29);
     out = put_unsigned(groups[count - 1], out);
     for (int i = count - 2; i >= 0; --i) {
         std::uint32_t g = groups[i];

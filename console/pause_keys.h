@@ -1,9 +1,10 @@
 // What one key press is, in what a terminal or a console hands over for
-// it.  The pause between two cycles takes exactly one key press: anything
-// more that arrives with it (a paste, keys typed faster than the program
-// reads) is input for the next questions and must be left for them.  Plain
-// rules, the same on every platform; the pause's platform files only read
-// the terminal or the console and act on the verdict.
+// it, and what typed ahead ends the pause before any key.  The pause
+// between two cycles takes exactly one key press: anything more that
+// arrives with it (a paste, keys typed faster than the program reads) is
+// input for the next questions and must be left for them.  Plain rules,
+// the same on every platform; the terminal's platform files only read the
+// terminal or the console and act on the verdict.
 #ifndef VORLANE_CONSOLE_PAUSE_KEYS_H
 #define VORLANE_CONSOLE_PAUSE_KEYS_H
 
