@@ -32,7 +32,7 @@ struct finished {
 // standard error collected.  With a feed, in is the read end of a pipe
 // whose write end feed_fd the feed fills from a thread.
 finished run(int in, int out, const std::vector<std::string>& arguments = {}, bool ignore_sigpipe = false,
-             void (*feed)(int) = nullptr, int feed_fd = -1)
+             void (*feed)(int) = nullptr, int feed_fd = -1, std::chrono::milliseconds limit = 20s)
 {
     int errors = -1;
     const pid_t pid = start_program(arguments, in, out, &errors, ignore_sigpipe);
@@ -49,7 +49,7 @@ finished run(int in, int out, const std::vector<std::string>& arguments = {}, bo
         f.errors = read_all(errors);
     });
     rusage usage = {};
-    f.status = wait_for_exit(pid, 20s, &usage);
+    f.status = wait_for_exit(pid, limit, &usage);
     collector.join();
     close(errors);
     if (feeder.joinable())
@@ -137,7 +137,7 @@ TEST(Process, ArgumentsInputAndTheExitStatus)
         SCOPED_TRACE(c.arguments.empty() ? std::string("no argument") : c.arguments[0]);
         const int in = file_with(c.input);
         const int out = file_with("");
-        const finished f = run(in, out, c.arguments);
+        const finished f = run(in, out, c.arguments, false, nullptr, -1, 5s);
         lseek(out, 0, SEEK_SET);
         const std::string output = read_all(out);
         EXPECT_TRUE(exited_with(f.status, c.status)) << f.status;
