@@ -49,6 +49,7 @@ struct terminal_state {
     volatile sig_atomic_t quiet_on = 0;     // and the terminal is in the quiet mode now
     volatile sig_atomic_t marking = 0;      // pastes are asked to be marked
     volatile sig_atomic_t away = 0;         // stopped or continued since the line was shown
+    volatile sig_atomic_t stopped = 0;      // stopped since the last wait
     bool handling[handled_count] = {};
     struct sigaction previous[handled_count] = {};
 };
@@ -132,6 +133,7 @@ void on_signal(int signal_number)
         sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
         raise(signal_number);
         sigaction(signal_number, &ours, nullptr);
+        t.stopped = 1;
     }
     t.away = 1;
     const char note = 1;
@@ -229,6 +231,12 @@ waited wait_until_readable(token_reader& in, output_buffer& out, int limit_ms)
         if (t.away) {
             t.away = 0;
             show_again(out);
+        }
+        // On Ctrl-Z the terminal drops what it holds, the rest of a paste
+        // with its closing marker: none is coming now.
+        if (t.stopped) {
+            t.stopped = 0;
+            in.paste_open = false;
         }
         release_signals(&previous);
         pollfd ready[2] = {{t.fd, POLLIN, 0}, {t.notes[0], POLLIN, 0}};
