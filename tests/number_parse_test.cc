@@ -193,7 +193,8 @@ std::vector<std::string> hard_texts(std::mt19937_64& random, int count)
         const std::string h = exact_halfway_above(x);
         const std::string::size_type e = h.find('e');
         texts.push_back(h);
-        texts.push_back(h.substr(0, e) + std::string(random() % 900, '0') + "1" + h.substr(e));
+        texts.push_back(h.substr(0, e) + std::string(static_cast<std::size_t>(random() % 900), '0') + "1" +
+                        h.substr(e));
         std::string lower = h.substr(0, e); // one unit less in the last digit
         auto k = lower.size() - 1;
         for (; lower[k] == '0'; --k)
