@@ -15,16 +15,10 @@ bool is_space(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// How many bytes of white space start at data[i]: one blank, a paste
-// marker, or none; undecided while what has come of an ESC may still grow
-// into a marker.
-int blank_length(const token_reader& in, std::size_t i)
+// The paste marker that may start at the ESC at data[i]: its length, 0, or
+// undecided.
+int marker_length(const token_reader& in, std::size_t i)
 {
-    const char c = in.data[i];
-    if (is_space(c))
-        return 1;
-    if (c != escape)
-        return 0;
     const std::size_t marker = paste_opens.size();
     const std::size_t have = in.end - i < marker ? in.end - i : marker;
     const std::string_view bytes(in.data + i, have);
@@ -32,6 +26,18 @@ int blank_length(const token_reader& in, std::size_t i)
         return bytes == paste_opens || bytes == paste_closes ? static_cast<int>(marker) : 0;
     const bool may_grow = paste_opens.starts_with(bytes) || paste_closes.starts_with(bytes);
     return may_grow && !in.at_end && in.error == 0 ? undecided : 0;
+}
+
+// How many bytes of white space start at data[i]: one blank, a paste
+// marker, or none; undecided while what has come of an ESC may still grow
+// into a marker.  Small, so that the token loops keep it inline: it is
+// asked of every byte.
+int blank_length(const token_reader& in, std::size_t i)
+{
+    const char c = in.data[i];
+    if (is_space(c))
+        return 1;
+    return c == escape ? marker_length(in, i) : 0;
 }
 
 std::size_t shifted(std::size_t index, std::size_t by)
@@ -90,8 +96,6 @@ void show(token_reader& in, output_buffer& out, std::string_view text)
 // but not the start of a marker whose rest has not come yet.
 void show_unechoed(token_reader& in, output_buffer& out)
 {
-    if (in.unshown >= in.unechoed_end)
-        return;
     const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
     std::size_t to =
         newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) + 1 : in.end;
@@ -117,7 +121,8 @@ input_status fill_reader(token_reader& in, output_buffer& out)
         return input_status::failed;
     if (in.at_end)
         return input_status::ended;
-    show_unechoed(in, out);
+    if (in.unshown < in.unechoed_end)
+        show_unechoed(in, out);
     make_room(in);
     // Whoever is at the other end sees the question before we wait for
     // the answer; input already buffered is used without a flush.
@@ -185,7 +190,8 @@ input_status next_token(token_reader& in, output_buffer& out, std::string_view* 
         if (status != input_status::ok)
             return status;
     }
-    show_unechoed(in, out);
+    if (in.unshown < in.unechoed_end)
+        show_unechoed(in, out);
 
     std::size_t kept = 0;
     in.line_ended = false;
@@ -193,8 +199,15 @@ input_status next_token(token_reader& in, output_buffer& out, std::string_view* 
     for (;;) {
         const std::size_t start = in.next;
         int blank = 0;
-        while (in.next < in.end && (blank = blank_length(in, in.next)) == 0)
-            ++in.next;
+        for (;;) {
+            // Most bytes of a token are neither blank nor ESC: passed by
+            // this loop alone.
+            while (in.next < in.end && !is_space(in.data[in.next]) && in.data[in.next] != escape)
+                ++in.next;
+            if (in.next == in.end || (blank = blank_length(in, in.next)) != 0)
+                break;
+            ++in.next; // an ESC that starts no marker
+        }
         const std::size_t run = in.next - start;
         const std::size_t room = sizeof in.token - kept;
         const std::size_t take = run < room ? run : room;
