@@ -95,14 +95,13 @@ bool is_quit_word(std::string_view token)
     return false;
 }
 
-// Names the refused token on a line of its own.
-void put_refusal(output_buffer& out, std::string_view token, bool rest_skipped)
+// Names the refused token, shown safely, on a line of its own.
+void put_refusal(output_buffer& out, std::string_view shown, bool rest_skipped)
 {
     if (!at_line_start(out))
         put_text(out, "\n");
     put_text(out, texts::refusal_before_token);
-    char shown[shown_max_length];
-    put_text(out, std::string_view(shown, show_safely(token, shown)));
+    put_text(out, shown);
     put_text(out, texts::refusal_after_token);
     if (rest_skipped)
         put_text(out, texts::refusal_rest_skipped);
@@ -140,13 +139,13 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
         }
         bool rest_skipped = false;
         status = skip_line(s.in, s.out, &rest_skipped);
+        char safe[shown_max_length];
+        const std::string_view shown(safe, show_safely(token, safe));
         if (!s.table) {
-            put_refusal(s.out, token, rest_skipped);
+            put_refusal(s.out, shown, rest_skipped);
             put_text(s.out, prompt);
         }
-        char shown[shown_max_length];
-        tell_error(s, s.in.token_line, texts::error_not_a_number, std::string_view(shown, show_safely(token, shown)),
-                   texts::error_not_a_number_end);
+        tell_error(s, s.in.token_line, texts::error_not_a_number, shown, texts::error_not_a_number_end);
         if (status != input_status::ok)
             return status;
     }
