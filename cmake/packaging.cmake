@@ -12,13 +12,17 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 # The same bytes from every build of the same source.  CPack stamps every
-# file with the source's time (see release.cmake), read in UTC, as zip
-# files keep local times.  It takes permissions from the files it has
-# staged, and folders and its own files get theirs from the umask, so the
-# target "packages", which the README uses, runs it with the umask that
-# packages expect, whatever the builder's.
+# file with the source's time, read in UTC, as zip files keep local times:
+# SOURCE_DATE_EPOCH where it is set when the packages are made, else the
+# time release.cmake settled on when CMake ran.  It takes permissions from
+# the files it has staged, and folders and its own files get theirs from
+# the umask, so the target "packages", which the README uses, runs it with
+# the umask that packages expect, whatever the builder's.
 file(WRITE ${PROJECT_BINARY_DIR}/cpack-time.cmake
-  "set(ENV{SOURCE_DATE_EPOCH} ${VORLANE_SOURCE_DATE_EPOCH})\nset(ENV{TZ} UTC)\n")
+  "if(\"\$ENV{SOURCE_DATE_EPOCH}\" STREQUAL \"\")\n"
+  "  set(ENV{SOURCE_DATE_EPOCH} ${VORLANE_SOURCE_DATE_EPOCH})\n"
+  "endif()\n"
+  "set(ENV{TZ} UTC)\n")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-time.cmake)
 if(CMAKE_HOST_UNIX)
   add_custom_target(packages

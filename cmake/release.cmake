@@ -21,7 +21,9 @@ endif()
 
 # The time stamped into the packages: SOURCE_DATE_EPOCH where the
 # environment sets it, else midnight (UTC) of the release date, which a
-# git checkout and a plain copy of the same tree both have.
+# git checkout and a plain copy of the same tree both have.  One set when
+# the packages are made comes first (see packaging.cmake); CMake run
+# again by a build reads the environment as any run does.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(VORLANE_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
 else()
