@@ -11,13 +11,31 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DD coil calculator: side lengths and spoo
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
-# The same bytes from every build of the same source.  CPack stamps every
-# file with the source's time, read in UTC, as zip files keep local times:
-# SOURCE_DATE_EPOCH where it is set when the packages are made, else the
-# time release.cmake settled on when CMake ran.  It takes permissions from
-# the files it has staged, and folders and its own files get theirs from
-# the umask, so the target "packages", which the README uses, runs it with
-# the umask that packages expect, whatever the builder's.
+# The archive made besides the Debian package: a zip for Windows, else a
+# .tar.gz, named as CPack would name it.
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-win32)
+  endif()
+  set(vorlane_archive ${CPACK_PACKAGE_FILE_NAME}.zip)
+else()
+  set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME})
+  set(vorlane_archive ${CPACK_PACKAGE_FILE_NAME}.tar.gz)
+endif()
+
+# The same bytes from every build of the same source, by whoever builds.
+# CPack stamps every file with the source's time, read in UTC, as zip
+# files keep local times: SOURCE_DATE_EPOCH where it is set when the
+# packages are made, else the time release.cmake settled on when CMake
+# ran.  It takes permissions from the files it has staged, and folders and
+# its own files get theirs from the umask, so the target "packages", which
+# the README uses, runs it with the umask that packages expect, whatever
+# the builder's.  Into the .tar.gz and the zip it also writes the owner of
+# the staged files, the builder, and it has no setting for that (CMake
+# 3.25); so "packages" then records root as their owner, as the Debian
+# package has it.  (On Windows, files have no Unix owner to record.)
 file(WRITE ${PROJECT_BINARY_DIR}/cpack-time.cmake
   "if(\"\$ENV{SOURCE_DATE_EPOCH}\" STREQUAL \"\")\n"
   "  set(ENV{SOURCE_DATE_EPOCH} ${VORLANE_SOURCE_DATE_EPOCH})\n"
@@ -25,8 +43,10 @@ file(WRITE ${PROJECT_BINARY_DIR}/cpack-time.cmake
   "set(ENV{TZ} UTC)\n")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-time.cmake)
 if(CMAKE_HOST_UNIX)
+  find_program(VORLANE_PYTHON3 python3)
   add_custom_target(packages
     COMMAND sh -c "umask 022 && exec \"$0\" --config CPackConfig.cmake" ${CMAKE_CPACK_COMMAND}
+    COMMAND ${VORLANE_PYTHON3} ${PROJECT_SOURCE_DIR}/cmake/archive_owner.py ${vorlane_archive}
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
 else()
   add_custom_target(packages COMMAND ${CMAKE_CPACK_COMMAND} --config CPackConfig.cmake
@@ -44,11 +64,6 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-win64)
-  else()
-    set(CPACK_PACKAGE_FILE_NAME vorlane-${PROJECT_VERSION}-win32)
-  endif()
   include(CPack)
   return()
 endif()
