@@ -42,8 +42,43 @@ file(WRITE ${PROJECT_BINARY_DIR}/cpack-time.cmake
   "endif()\n"
   "set(ENV{TZ} UTC)\n")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-time.cmake)
+
+# What "packages" needs besides CMake, with the Debian and Ubuntu package
+# that brings it: python3 for the archives' owner and, for the .deb, which
+# is for Debian and Ubuntu, dpkg, dpkg-shlibdeps and file.  Without dpkg,
+# CPack still makes a .deb, but for i386 whatever the machine, and without
+# dpkg-shlibdeps one that depends on nothing; so where a tool is missing
+# the target stops, saying what to install, and CPack alone makes no .deb.
+set(vorlane_packages_tools)
 if(CMAKE_HOST_UNIX)
-  find_program(VORLANE_PYTHON3 python3)
+  list(APPEND vorlane_packages_tools python3:python3)
+endif()
+if(NOT WIN32)
+  list(APPEND vorlane_packages_tools dpkg:dpkg dpkg-shlibdeps:dpkg-dev file:file)
+endif()
+set(vorlane_packages_missing)
+set(vorlane_packages_need)
+foreach(tool IN LISTS vorlane_packages_tools)
+  string(REGEX REPLACE ":.*" "" program ${tool})
+  string(REGEX REPLACE ".*:" "" package ${tool})
+  string(MAKE_C_IDENTIFIER ${program} variable)
+  string(TOUPPER VORLANE_${variable} variable)
+  find_program(${variable} ${program})
+  if(NOT ${variable})
+    list(APPEND vorlane_packages_missing ${program})
+    list(APPEND vorlane_packages_need ${package})
+  endif()
+endforeach()
+if(vorlane_packages_missing)
+  list(REMOVE_DUPLICATES vorlane_packages_need)
+  list(JOIN vorlane_packages_missing ", " vorlane_packages_missing)
+  list(JOIN vorlane_packages_need " " vorlane_packages_need)
+  set(vorlane_packages_message "The target packages needs ${vorlane_packages_missing} \
+(Debian, Ubuntu: apt-get install ${vorlane_packages_need}); without, it makes no package.")
+  message(STATUS "${vorlane_packages_message}")
+  add_custom_target(packages COMMAND ${CMAKE_COMMAND} -E echo "${vorlane_packages_message}"
+    COMMAND ${CMAKE_COMMAND} -E false VERBATIM)
+elseif(CMAKE_HOST_UNIX)
   add_custom_target(packages
     COMMAND sh -c "umask 022 && exec \"$0\" --config CPackConfig.cmake" ${CMAKE_CPACK_COMMAND}
     COMMAND ${VORLANE_PYTHON3} ${PROJECT_SOURCE_DIR}/cmake/archive_owner.py ${vorlane_archive}
@@ -52,7 +87,9 @@ else()
   add_custom_target(packages COMMAND ${CMAKE_CPACK_COMMAND} --config CPackConfig.cmake
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
 endif()
-add_dependencies(packages vorlane)
+if(NOT vorlane_packages_missing)
+  add_dependencies(packages vorlane)
+endif()
 
 if(WIN32)
   install(TARGETS vorlane RUNTIME DESTINATION .)
@@ -96,7 +133,11 @@ install(FILES ${PROJECT_BINARY_DIR}/vorlane.1.gz DESTINATION ${CMAKE_INSTALL_MAN
 install(FILES README.md docs/dd-coil.svg docs/copyright ${PROJECT_BINARY_DIR}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-set(CPACK_GENERATOR "DEB;TGZ")
+if(VORLANE_DPKG AND VORLANE_DPKG_SHLIBDEPS AND VORLANE_FILE)
+  set(CPACK_GENERATOR "DEB;TGZ")
+else()
+  set(CPACK_GENERATOR TGZ)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
