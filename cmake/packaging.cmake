@@ -11,6 +11,16 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DD coil calculator: side lengths and spoo
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
+# No source package: the source of a release is what git holds, as
+# "git archive" packs it.  CPack would pack the work tree as it finds it,
+# the build folders, .git and whatever else lies there included, and a
+# list of what to leave out would always miss someone's folder.  CMake
+# offers the target package_source where the build folder holds
+# CPackSourceConfig.cmake, so CPack's source configuration is written
+# elsewhere, and one left by an earlier run removed.
+set(CPACK_SOURCE_OUTPUT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CMakeFiles/CPackSourceConfig-unused.cmake)
+file(REMOVE ${PROJECT_BINARY_DIR}/CPackSourceConfig.cmake)
+
 # The archive made besides the Debian package: a zip for Windows, else a
 # .tar.gz, named as CPack would name it.
 if(WIN32)
