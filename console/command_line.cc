@@ -5,6 +5,7 @@
 #include "console/diagnostics.h"
 #include "console/dialogue.h"
 #include "console/dialogue_texts.h"
+#include "console/number_format.h"
 #include "console/stream_io.h"
 
 // The project's version, from the build.
@@ -29,8 +30,10 @@ int help()
     message text;
     text.add(texts::usage);
     for (const exit_status_meaning& line : exit_statuses) {
-        const char number[] = {' ', static_cast<char>('0' + line.status), ' ', ' '};
-        text.add(std::string_view(number, sizeof number));
+        char number[24] = {' '};
+        const char* const end = put_decimal(static_cast<unsigned>(line.status), number + 1);
+        text.add(std::string_view(number, static_cast<std::size_t>(end - number)));
+        text.add("  ");
         text.add(line.meaning);
         text.add("\n");
     }
@@ -49,7 +52,7 @@ int version()
 
 int refuse(std::string_view argument)
 {
-    message text;
+    message text = program_message();
     char shown[shown_max_length];
     text.add(texts::refused_argument_before);
     text.add(std::string_view(shown, show_safely(argument, shown)));

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/dialogue_texts.h"
+#include "console/number_format.h"
 #include "console/stream_io.h"
 
 void message::add(std::string_view part)
@@ -30,10 +31,16 @@ std::size_t show_safely(std::string_view text, char* out)
     return shown_max_length;
 }
 
-void report_error(int error_fd, std::string_view what, int error)
+message program_message()
 {
     message line;
-    line.add("vorlane: ");
+    line.add(texts::program_prefix);
+    return line;
+}
+
+void report_error(int error_fd, std::string_view what, int error)
+{
+    message line = program_message();
     line.add(what);
     line.add(": ");
     line.add(describe_error(error));
@@ -47,14 +54,10 @@ void report_at_line(int error_fd, std::size_t line_number, std::string_view firs
                     std::string_view third)
 {
     char digits[24];
-    std::size_t used = 0;
-    do {
-        digits[sizeof digits - ++used] = static_cast<char>('0' + line_number % 10);
-        line_number /= 10;
-    } while (line_number != 0);
-    message line;
+    const char* const end = put_decimal(line_number, digits);
+    message line = program_message();
     line.add(texts::error_at_line);
-    line.add(std::string_view(digits + sizeof digits - used, used));
+    line.add(std::string_view(digits, static_cast<std::size_t>(end - digits)));
     line.add(first);
     line.add(second);
     line.add(third);

@@ -41,6 +41,10 @@ struct message {
     bool write_to(int fd, int* error) const;
 };
 
+// A message that begins with the program's name, "vorlane: ", as every
+// line it writes on standard error does.
+message program_message();
+
 // "vorlane: what: reason" on error_fd.
 void report_error(int error_fd, std::string_view what, int error);
 

@@ -9,7 +9,6 @@
 #include "console/dialogue_texts.h"
 #include "console/number_format.h"
 #include "console/pause.h"
-#include "console/report_lines.h"
 #include "console/stream_input.h"
 #include "console/stream_io.h"
 #include "console/stream_output.h"
@@ -34,51 +33,123 @@ struct dialogue_streams {
 // came) at a question or at the pause, or a read or a write failed.
 enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
-// L4 is a copy of L3 and the Result the diameter again: their digits are
-// formatted once and copied.
+// A figure's digits, formatted once.  Most figures are short: copied as
+// a block of short_figure bytes, whatever their length, which is quicker
+// than a copy of just so many.
+constexpr std::size_t short_figure = 32;
+struct digits {
+    char text[figure_max_length > short_figure ? figure_max_length : short_figure];
+    std::size_t length;
+};
+
+digits format(double value)
+{
+    digits d;
+    d.length = static_cast<std::size_t>(format_figure(value, d.text) - d.text);
+    return d;
+}
+
+// Lines go straight into the output buffer through at, a pointer that the
+// compiler keeps in a register, as the report is the program's hot path;
+// each line first makes sure of its room, emptying the buffer if it has
+// too little.  end_lines gives the buffer its count back.
+struct lines {
+    output_buffer& out;
+    char* at;
+};
+
+lines start_lines(output_buffer& out)
+{
+    return {out, out.data + out.used};
+}
+
+void end_lines(const lines& l)
+{
+    l.out.used = static_cast<std::size_t>(l.at - l.out.data);
+}
+
+inline void make_room(lines& l, std::size_t room)
+{
+    if (static_cast<std::size_t>(l.out.data + output_capacity - l.at) < room) {
+        end_lines(l);
+        flush_output(l.out);
+        l.at = l.out.data;
+    }
+}
+
+inline void put_line(lines& l, std::string_view text)
+{
+    make_room(l, text.size());
+    std::memcpy(l.at, text.data(), text.size());
+    l.at += text.size();
+}
+
+inline void put_line(lines& l, const figure_line& line, const digits& figure)
+{
+    make_room(l, line.before.size() + sizeof figure.text + line.after.size());
+    std::memcpy(l.at, line.before.data(), line.before.size());
+    l.at += line.before.size();
+    if (figure.length <= short_figure)
+        std::memcpy(l.at, figure.text, short_figure);
+    else
+        std::memcpy(l.at, figure.text, figure.length);
+    l.at += figure.length;
+    std::memcpy(l.at, line.after.data(), line.after.size());
+    l.at += line.after.size();
+}
+
+// The figures first, then the report's lines in the order they are read.
+// L4 is a copy of L3, and the Result the diameter again: their digits are
+// formatted once.
 void put_report(output_buffer& out, const mandrel_figures& f)
 {
     using namespace texts;
-    // A line of the report a line here.
-    // clang-format off
-    put_lines(out,
-              figure<height_line>{f.coil_height},
-              figure<width_line>{f.window_width},
-              figure<offset_line>{f.offset_width},
-              text_line<spacer>{},
-              text_line<total_formula_line>{},
-              text_line<spacer>{},
-              figure<l1_line>{f.l1},
-              figure<l2_line>{f.l2},
-              figure<l3_line>{f.l3},
-              figure_again<l4_line, l3_line>{},
-              text_line<spacer>{},
-              figure<total_line>{f.total_length},
-              text_line<spacer>{},
-              text_line<diameter_formula_line>{},
-              text_line<spacer>{},
-              figure<diameter_line>{f.mandrel_diameter},
-              text_line<spacer>{},
-              figure_again<result_line, diameter_line>{},
-              text_line<spacer>{},
-              text_line<separator>{},
-              text_line<spacer>{},
-              text_line<spacer>{});
-    // clang-format on
+    const digits height = format(f.coil_height);
+    const digits width = format(f.window_width);
+    const digits offset = format(f.offset_width);
+    const digits l1 = format(f.l1);
+    const digits l2 = format(f.l2);
+    const digits l3 = format(f.l3);
+    const digits total = format(f.total_length);
+    const digits diameter = format(f.mandrel_diameter);
+    lines l = start_lines(out);
+    put_line(l, height_line, height);
+    put_line(l, width_line, width);
+    put_line(l, offset_line, offset);
+    put_line(l, spacer);
+    put_line(l, total_formula_line);
+    put_line(l, spacer);
+    put_line(l, l1_line, l1);
+    put_line(l, l2_line, l2);
+    put_line(l, l3_line, l3);
+    put_line(l, l4_line, l3);
+    put_line(l, spacer);
+    put_line(l, total_line, total);
+    put_line(l, spacer);
+    put_line(l, diameter_formula_line);
+    put_line(l, spacer);
+    put_line(l, diameter_line, diameter);
+    put_line(l, spacer);
+    put_line(l, result_line, diameter);
+    put_line(l, spacer);
+    put_line(l, separator);
+    put_line(l, spacer);
+    put_line(l, spacer);
+    end_lines(l);
 }
 
-// The header is the same every cycle, pi line included.
-auto make_header()
+// The header opens every cycle, pi line included.
+void put_header(output_buffer& out, const digits& pi_digits)
 {
     using namespace texts;
-    // clang-format off
-    return make_lines(text_line<spacer>{},
-                      text_line<separator>{},
-                      text_line<banner>{},
-                      text_line<spacer>{},
-                      figure<pi_line>{pi},
-                      text_line<spacer>{});
-    // clang-format on
+    lines l = start_lines(out);
+    put_line(l, spacer);
+    put_line(l, separator);
+    put_line(l, banner);
+    put_line(l, spacer);
+    put_line(l, pi_line, pi_digits);
+    put_line(l, spacer);
+    end_lines(l);
 }
 
 bool is_quit_word(std::string_view token)
@@ -123,22 +194,29 @@ void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, s
 
 // Asks until a number comes.  Anything else is refused whole, with the
 // rest of its line, and asked for again; a quit word ends the dialogue as
-// the end of input does.
+// the end of input does.  At a terminal, what was taken is shown after
+// the question once that is known.
 input_status read_number(dialogue_streams& s, std::string_view prompt, double* value)
 {
     for (;;) {
+        s.in.prompt = prompt;
         std::string_view token;
         input_status status = next_token(s.in, s.out, &token);
         if (status != input_status::ok)
             return status;
-        if (parse_decimal(token, value))
+        const bool number = parse_decimal(token, value);
+        const bool quit = !number && is_quit_word(token);
+        bool rest_skipped = false;
+        if (!number && !quit)
+            status = skip_line(s.in, s.out, &rest_skipped);
+        if (s.in.source != nullptr)
+            show_answer(s.in, s.out);
+        if (number)
             return status;
-        if (is_quit_word(token)) {
+        if (quit) {
             s.quit = true;
             return input_status::ended;
         }
-        bool rest_skipped = false;
-        status = skip_line(s.in, s.out, &rest_skipped);
         char safe[shown_max_length];
         const std::string_view shown(safe, show_safely(token, safe));
         if (!s.table) {
@@ -156,19 +234,22 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
 void put_row(output_buffer& out, const mandrel_figures& f)
 {
     using namespace texts;
-    put_lines(out, figure<table_cell>{f.coil_height}, figure<table_cell>{f.window_width},
-              figure<table_cell>{f.offset_width}, figure<table_cell>{f.l1}, figure<table_cell>{f.l2},
-              figure<table_cell>{f.l3}, figure<table_cell>{f.l4}, figure<table_cell>{f.total_length},
-              figure<table_last_cell>{f.mandrel_diameter});
+    const double cells[] = {f.coil_height, f.window_width, f.offset_width, f.l1, f.l2, f.l3, f.l4, f.total_length};
+    lines l = start_lines(out);
+    for (const double cell : cells)
+        put_line(l, table_cell, format(cell));
+    put_line(l, table_last_cell, format(f.mandrel_diameter));
+    end_lines(l);
 }
 
-cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_view header)
+cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits& pi_digits)
 {
     const auto ask = [&s](std::string_view text) {
         if (!s.table)
             put_text(s.out, text);
     };
-    ask(header);
+    if (!s.table)
+        put_header(s.out, pi_digits);
     ask(texts::height_prompt);
     input_status status = read_number(s, texts::height_prompt, &figures.coil_height);
     if (status == input_status::ok) {
@@ -176,12 +257,11 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, std::string_v
         ask(texts::spacer);
         ask(texts::width_prompt);
         status = read_number(s, texts::width_prompt, &figures.window_width);
-        char height[figure_max_length];
-        if (status == input_status::ended && !s.quit)
-            tell_error(
-                s, height_line, texts::error_unfinished_pair.before,
-                std::string_view(height, static_cast<std::size_t>(format_figure(figures.coil_height, height) - height)),
-                texts::error_unfinished_pair.after);
+        if (status == input_status::ended && !s.quit) {
+            const digits height = format(figures.coil_height);
+            tell_error(s, height_line, texts::error_unfinished_pair.before,
+                       std::string_view(height.text, height.length), texts::error_unfinished_pair.after);
+        }
     }
     if (status == input_status::ended)
         return cycle_end::input_ended;
@@ -205,14 +285,13 @@ namespace {
 
 int run_dialogue_on(dialogue_streams& s)
 {
-    const auto header = make_header();
-    const std::string_view header_text(header.text, header.length);
+    const digits pi_digits = format(pi);
     mandrel_figures figures = {};
     if (s.table)
         put_text(s.out, texts::table_header);
     cycle_end end;
     do {
-        end = run_cycle(s, figures, header_text);
+        end = run_cycle(s, figures, pi_digits);
     } while (end == cycle_end::completed);
 
     if (end == cycle_end::input_ended && !s.table) {

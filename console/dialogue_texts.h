@@ -5,33 +5,23 @@
 #ifndef VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 #define VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 
+#include <cstdlib>
 #include <string_view>
 
 #include "console/number_parse.h"
 
-// Declared, never defined, and not constexpr: a figure line that comes to
-// it cannot be made at compile time, and the compiler names it.
-void a_figure_line_holds_exactly_one_percent_lf();
-
-// Where a line's one "%lf" stands.
-consteval std::size_t place_of_figure(std::string_view line)
-{
-    const std::size_t at = line.find("%lf");
-    if (at == std::string_view::npos || line.find("%lf", at + 1) != std::string_view::npos)
-        a_figure_line_holds_exactly_one_percent_lf();
-    return at;
-}
-
-// A line with one figure: the text before "%lf" and the text after it.
-// Made at compile time, so a line without "%lf", or with two, does not
-// build.
+// A line with one figure: the text before "%lf" and the text after it,
+// split while the program is compiled.  A line without "%lf", or with two,
+// does not build: abort is no constant expression.
 struct figure_line {
     std::string_view before;
     std::string_view after;
 
     consteval explicit figure_line(std::string_view line)
-        : before(line.substr(0, place_of_figure(line))), after(line.substr(place_of_figure(line) + 3))
+        : before(line.substr(0, line.find("%lf"))), after(line.substr(before.size() + 3))
     {
+        if (before.size() == line.size() || after.find("%lf") != std::string_view::npos)
+            std::abort();
     }
 };
 
@@ -93,11 +83,12 @@ static_assert(refusal_after_token.find(std::string_view(example_number, sizeof e
 // Words that end the dialogue where a number is asked for, in any case.
 inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 
-// On standard error, where the sizes come from a file or a pipe, with the
-// line the token stood on:
+// On standard error, after the program's name, where the sizes come from
+// a file or a pipe, with the line the token stood on:
 //   vorlane: line 2: not a number: "12,5"
 //   vorlane: line 3: the input ended after the coil height 150.000000, before its window width
-inline constexpr std::string_view error_at_line          = "vorlane: line ";
+inline constexpr std::string_view program_prefix         = "vorlane: ";
+inline constexpr std::string_view error_at_line          = "line ";
 inline constexpr std::string_view error_not_a_number     = ": not a number: \"";
 inline constexpr std::string_view error_not_a_number_end = "\"\n";
 inline constexpr figure_line      error_unfinished_pair  {": the input ended after the coil height %lf, before its window width\n"};
@@ -146,10 +137,11 @@ inline constexpr std::string_view version_after = "\nCopyright (C) 2026 The Vorl
                                                   "This is free software: you are free to change and redistribute it.\n"
                                                   "There is NO WARRANTY, to the extent permitted by law.\n";
 
-// Any other argument, named safely, and where to read more:
+// Any other argument, named safely after the program's name, and where to
+// read more:
 //   vorlane: unexpected argument "sizes.txt" (sizes are read from standard input: vorlane < sizes.txt)
 //   Try 'vorlane --help' for more information.
-inline constexpr std::string_view refused_argument_before = "vorlane: unexpected argument \"";
+inline constexpr std::string_view refused_argument_before = "unexpected argument \"";
 inline constexpr std::string_view refused_argument_after =
     "\" (sizes are read from standard input: vorlane < sizes.txt)\n"
     "Try 'vorlane --help' for more information.\n";

@@ -32,8 +32,10 @@ int decimal_length(std::uint64_t n)
     return n >= 10 ? length + 1 : length;
 }
 
+} // namespace
+
 // Written from the last digit back, straight into place.
-char* put_unsigned(std::uint64_t n, char* out)
+char* put_decimal(std::uint64_t n, char* out)
 {
     char* const end = out + decimal_length(n);
     char* p = end;
@@ -49,6 +51,8 @@ char* put_unsigned(std::uint64_t n, char* out)
         p[-1] = static_cast<char>('0' + n);
     return end;
 }
+
+namespace {
 
 // Six decimals of a value below 10^6, zero-padded.
 char* put_six_decimals(std::uint32_t n, char* out)
@@ -153,7 +157,7 @@ RARELY_CALLED char* format_large(std::uint64_t bits, char* out)
         groups[count++] = static_cast<std::uint32_t>(m % billion);
     for (int shift = biased_exponent - 1075; shift > 0; shift -= 29)
         count = double_groups(groups, count, shift < 29 ? shift : 29);
-    out = put_unsigned(groups[count - 1], out);
+    out = put_decimal(groups[count - 1], out);
     for (int i = count - 2; i >= 0; --i) {
         std::uint32_t g = groups[i];
         for (int k = 8; k >= 0; --k, g /= 10)
@@ -201,7 +205,7 @@ char* format_figure(double value, char* out)
             ++integer_part; // below 2^53 here, so it cannot wrap
         }
     }
-    out = put_unsigned(integer_part, out);
+    out = put_decimal(integer_part, out);
     *out++ = '.';
     return put_six_decimals(decimals, out);
 }

@@ -7,11 +7,18 @@
 #ifndef VORLANE_CONSOLE_NUMBER_FORMAT_H
 #define VORLANE_CONSOLE_NUMBER_FORMAT_H
 
+#include <cstdint>
+
 // Longest result: "-", 309 integer digits, ".", six decimals.
 inline constexpr int figure_max_length = 317;
 
 // Writes the text of value at out, which has room for figure_max_length
 // bytes, and returns the end of it.  No terminating NUL.
 char* format_figure(double value, char* out);
+
+// Writes n in decimal digits at out, which has room for 20, and returns
+// the end: the one writer of digits, for figures, line numbers and the
+// rest.
+char* put_decimal(std::uint64_t n, char* out);
 
 #endif

@@ -9,9 +9,10 @@ pause_end pause_for_key(token_reader& in, output_buffer& out)
     if (!in.from_terminal)
         return pause_end::go_on;
     put_text(out, texts::pause_prompt);
-    if (!flush_output(out))
-        return pause_end::go_on;
-    if (!typed_ahead_ends_pause(in))
+    in.prompt = texts::pause_prompt;
+    if (typed_ahead_ends_pause(in))
+        flush_output(out);
+    else
         wait_for_key_press(in, out);
     put_text(out, "\n");
     // Ctrl-D at the pause ends the program as it does at a question: with

@@ -1,5 +1,7 @@
 #include "console/pause_keys.h"
 
+#include "console/paste_marker.h"
+
 namespace {
 
 constexpr char escape = '\x1b';
@@ -71,6 +73,11 @@ first_key first_key_of(std::string_view s)
     return s[0] == escape ? escape_sequence(s, true) : character(s);
 }
 
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
 bool is_press(const console_event& e)
 {
     return e.kind == console_event::type::key_down && !e.modifier_alone;
@@ -88,14 +95,22 @@ bool is_low_surrogate(char16_t c)
 
 } // namespace
 
+std::size_t first_key_length(std::string_view bytes, bool* complete)
+{
+    const first_key key = first_key_of(bytes);
+    *complete = key.complete;
+    return key.length;
+}
+
 pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue)
 {
     if (arrived.empty())
         return {arrived_as::nothing_yet, 0};
-    if (arrived.starts_with(paste_opens))
+    const marker m = paste_marker_at(arrived);
+    if (m == marker::opens)
         return {arrived_as::more_than_a_key, 0};
-    if (arrived.starts_with(paste_closes))
-        return {arrived_as::blank, paste_closes.size()};
+    if (m == marker::closes)
+        return {arrived_as::blank, paste_marker_length};
     const first_key key = first_key_of(arrived);
     if (key.length < arrived.size())
         return {arrived_as::more_than_a_key, 0};
@@ -139,8 +154,24 @@ pause_verdict judge_console_events(std::span<const console_event> events, char16
 
 bool typed_ahead_ends_pause(token_reader& in)
 {
-    if (in.at_end || in.error != 0 || in.paste_open || !only_blanks_unread(in))
+    if (in.at_end || in.error != 0 || !only_blanks_unread(in))
         return true;
-    drop_input(in, unread_input(in).size());
+    drop_unread(in);
+    return false;
+}
+
+bool keys_answer(std::string_view keys, bool* paste_open)
+{
+    for (std::size_t i = 0; i < keys.size();) {
+        const marker m = paste_marker_at(std::string_view(keys.data() + i, keys.size() - i));
+        if (m == marker::opens || m == marker::closes) {
+            *paste_open = m == marker::opens;
+            i += paste_marker_length;
+        } else if (is_blank(keys[i])) {
+            ++i;
+        } else {
+            return true;
+        }
+    }
     return false;
 }

@@ -13,7 +13,7 @@
 #include <span>
 #include <string_view>
 
-#include "console/stream_input.h" // the paste markers
+#include "console/stream_input.h"
 
 // A complete key ends the pause as soon as it is read.  Only a key that
 // has come in part (a lone ESC, an escape sequence or a UTF-8 character
@@ -37,12 +37,16 @@ struct pause_verdict {
     std::size_t count;
 };
 
-// The bytes that have arrived at the terminal while the pause waits.  One
-// key press is one byte, one UTF-8 character, an escape sequence (CSI
-// "ESC [ ... final", the Linux console's "ESC [ [ x", SS3 "ESC O x"), or
-// Alt with a key (ESC and that key).  A marked paste is more than a key
-// from its first byte.  end_of_input_key is the terminal's end-of-file
-// character, or -1.  rest_overdue: nothing more has come for key_rest_ms.
+// The length of the first key press in bytes from a terminal: one byte,
+// one UTF-8 character, an escape sequence (CSI "ESC [ ... final", the
+// Linux console's "ESC [ [ x", SS3 "ESC O x"), or Alt with a key (ESC and
+// that key).  complete: false where more bytes may still belong to it.
+std::size_t first_key_length(std::string_view bytes, bool* complete);
+
+// The bytes that have arrived at the terminal while the pause waits.  A
+// marked paste is more than a key from its first byte.  end_of_input_key
+// is the terminal's end-of-file character, or -1.  rest_overdue: nothing
+// more has come for key_rest_ms.
 pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue);
 
 // One input event of a Windows console, as the pause needs to know it.
@@ -61,10 +65,15 @@ struct console_event {
 pause_verdict judge_console_events(std::span<const console_event> events, char16_t end_of_input_key, bool rest_overdue);
 
 // The rule for what was typed ahead, alike on every platform: anything
-// but blanks unread (an answer typed on the line before, as the 3 of
-// "1 2 3"), a marked paste still coming, or the end of the input ends the
-// pause at once, before any key is waited for; blanks alone are no answer
-// to anything, and are dropped.
+// but blanks left unread (the 3 of "1 2 3", typed at the question before)
+// or the end of the input ends the pause at once, before any key is
+// waited for; blanks alone are no answer to anything, and are dropped.
 bool typed_ahead_ends_pause(token_reader& in);
+
+// The same rule for keys that reached a terminal before the pause waits
+// (typed while the report was written, or pasted): anything but blanks
+// and paste markers answers the next question.  paste_open follows the
+// markers among them.
+bool keys_answer(std::string_view keys, bool* paste_open);
 
 #endif

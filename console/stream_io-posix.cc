@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -53,26 +51,6 @@ long write_some(int fd, const char* data, std::size_t size, int* error)
             return -1;
         }
     }
-}
-
-void wait_until_shown(int fd, int screen)
-{
-    struct stat status = {};
-    if (fstat(fd, &status) != 0 || !S_ISFIFO(status.st_mode))
-        return;
-    // A tenth of a second at most: a reader that does not show it by then
-    // is not about to.  Once the pipe and the terminal's queue are empty, a
-    // moment more for the reader between its read and its write.
-    int in_pipe = 0;
-    int on_its_way = 0;
-    for (int waits = 0; waits < 100; ++waits) {
-        if (ioctl(fd, FIONREAD, &in_pipe) != 0 || ioctl(screen, TIOCOUTQ, &on_its_way) != 0)
-            return;
-        if (in_pipe == 0 && on_its_way == 0)
-            break;
-        poll(nullptr, 0, 1);
-    }
-    poll(nullptr, 0, 1);
 }
 
 void keep_line_ends(int) {}

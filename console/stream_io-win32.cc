@@ -33,9 +33,6 @@ long write_some(int fd, const char* data, std::size_t size, int* error)
     return n;
 }
 
-// A Windows console shows what is typed itself: nothing is shown for it.
-void wait_until_shown(int, int) {}
-
 void keep_line_ends(int fd)
 {
     _setmode(fd, _O_BINARY);

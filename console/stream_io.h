@@ -22,11 +22,6 @@ using write_function = long (*)(int fd, const char* data, std::size_t size, int*
 // Returns false with *error set on failure.
 bool write_all(int fd, const char* data, std::size_t size, int* error, write_function write = write_some);
 
-// Where fd is a pipe to a program that shows what it reads on the
-// terminal screen (tee, a pager), waits a little while it does, so that
-// what is then written on screen directly comes after it.
-void wait_until_shown(int fd, int screen);
-
 // Writes to fd go out byte for byte, line ends included (on Windows the
 // C runtime would turn each "\n" into "\r\n").
 void keep_line_ends(int fd);

@@ -17,14 +17,9 @@ struct output_buffer {
     int fd;
     write_function write;
     int error; // 0 until a write fails, then that write's error number
-    // Whether the screen's cursor stood at the start of a line when the
-    // buffer was last emptied: the last byte written was a newline, or the
-    // person's echoed Enter has moved it there since.
+    // Whether the last byte written was a newline, when the buffer was
+    // last emptied.
     bool flushed_at_line_start;
-    // The start of the line that the cursor stands on, as written: a
-    // question and what is shown after it, to be shown again after a stop.
-    char line_so_far[128];
-    std::size_t line_so_far_length;
     std::size_t used;
     char data[output_capacity];
 };

@@ -64,20 +64,24 @@ bool take_events(HANDLE console, std::size_t count)
 
 } // namespace
 
-// The console echoes lines as the program reads them, and shows nothing
-// else: no mode to take up, and nothing for the reader to show.
-void open_terminal(token_reader&, const output_buffer&) {}
+// The console echoes and edits lines as the program reads them, and keeps
+// their history: no mode to take up, and nothing for the program to show.
+void open_terminal(token_reader&, output_buffer&) {}
 
 void close_terminal(token_reader&, output_buffer&) {}
 
-void wait_for_key_press(token_reader& in, output_buffer&)
+void show_answer(token_reader&, output_buffer&) {}
+
+void wait_for_key_press(token_reader& in, output_buffer& out)
 {
     const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
     pause_verdict v = {};
     DWORD pending = 0;
-    // Keys typed ahead and still pending end the pause at once, taken by
-    // nothing: they are for the next questions.
-    if (!judge_pending(console, false, &v, &pending) || v.kind != arrived_as::nothing_yet || v.count < pending)
+    // Keys typed ahead, pending before the prompt shows, end the pause at
+    // once, taken by nothing: they are for the next questions.
+    const bool typed_ahead =
+        !judge_pending(console, false, &v, &pending) || v.kind != arrived_as::nothing_yet || v.count < pending;
+    if (!flush_output(out) || typed_ahead)
         return;
     ULONGLONG half_key_since = 0;
     for (;;) {
@@ -91,7 +95,7 @@ void wait_for_key_press(token_reader& in, output_buffer&)
             return;
         case arrived_as::end_of_input:
             take_events(console, v.count);
-            end_input(in);
+            in.at_end = true;
             return;
         case arrived_as::more_than_a_key:
         case arrived_as::blank:

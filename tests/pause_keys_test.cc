@@ -171,37 +171,39 @@ TEST(PauseKeys, ConsoleEvents)
     }
 }
 
-// Typed ahead of the pause, on every platform: what the reader holds
-// already decides before any key is waited for.
+// Typed ahead of the pause: what the reader holds already (on every
+// platform), and keys that reached a terminal before the pause waits.
 TEST(PauseKeys, WhatIsTypedAheadEndsThePause)
 {
     const struct {
         std::string typed;
         bool ends;
-        std::string left;
+        bool paste_open; // after the keys, from a closed paste
     } cases[] = {
-        {"3\n", true, "3\n"},               // left of "1 2 3": the next coil height
-        {"5 6 7", true, "5 6 7"},           // part of a line
-        {" \n\t\n", false, ""},             // blank lines answer nothing, and go
-        {"\x1b[201~\n", false, ""},         // the end of a paste is blank too
-        {"\x1b[200~4", true, "\x1b[200~4"}, // a paste
-        {"", false, ""},
+        {"3\n", true, false},          // left of "1 2 3": the next coil height
+        {"5 6 7", true, false},        // part of a line
+        {" \n\t\n", false, false},     // blank lines answer nothing, and go
+        {"\x1b[201~\n", false, false}, // the end of a paste is blank too
+        {"\x1b[200~4", true, true},    // a paste
+        {"\x1b[200~\n", false, true},  // a paste whose rest is still to come
+        {"", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(shown(c.typed));
+        bool paste_open = false;
+        EXPECT_EQ(keys_answer(c.typed, &paste_open), c.ends);
+        EXPECT_EQ(paste_open, c.paste_open);
+
         auto in = std::make_unique<token_reader>();
         init_reader(*in, -1);
         std::memcpy(in->data, c.typed.data(), c.typed.size());
-        in->end = in->held = c.typed.size();
+        in->end = c.typed.size();
         EXPECT_EQ(typed_ahead_ends_pause(*in), c.ends);
-        EXPECT_EQ(unread_input(*in), c.left);
+        EXPECT_EQ(in->next, c.ends ? 0 : c.typed.size()) << "blanks alone are dropped, the rest kept";
     }
-    // A marked paste still coming, or the input's end, ends it too.
+    // The input's end ends it too.
     auto in = std::make_unique<token_reader>();
     init_reader(*in, -1);
-    in->paste_open = true;
-    EXPECT_TRUE(typed_ahead_ends_pause(*in));
-    in->paste_open = false;
     in->at_end = true;
     EXPECT_TRUE(typed_ahead_ends_pause(*in));
 }

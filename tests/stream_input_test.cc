@@ -1,10 +1,11 @@
 // The reader on its own: tokens across its buffer's edges, lines skipped,
-// and input kept unread for the pause, up to a full buffer.
+// and paste markers cut between reads.
 #include "console/stream_input.h"
 
 #include <cstdio>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,13 +14,7 @@
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#define close _close
 #define fileno _fileno
-#define write _write
-#else
-#include <unistd.h>
 #endif
 
 namespace {
@@ -95,48 +90,25 @@ TEST(StreamInput, SkippingALineSaysWhetherTextWentWithIt)
     }
 }
 
-TEST(StreamInput, InputTakenForThePauseStaysUnreadUpToAFullBuffer)
-{
-    const std::string text = many_tokens(20000); // well over one buffer
-    ASSERT_GT(text.size(), input_capacity);
-    reader_on_file r(text);
-    int reads = 0;
-    while (read_terminal(*r.in, *r.out, true) == arrival::some)
-        ++reads;
-    EXPECT_GE(reads, 1);
-    EXPECT_EQ(unread_input(*r.in), text.substr(0, input_capacity));
-    EXPECT_FALSE(r.in->at_end) << "a full buffer was taken for the end of the input";
-    EXPECT_FALSE(only_blanks_unread(*r.in));
-    const std::vector<std::string> tokens = r.tokens();
-    ASSERT_EQ(tokens.size(), 20000u);
-    EXPECT_EQ(tokens.back(), "19999");
-
-    reader_on_file blanks(" \n\t \n");
-    EXPECT_EQ(read_terminal(*blanks.in, *blanks.out, true), arrival::some);
-    EXPECT_TRUE(only_blanks_unread(*blanks.in));
-}
-
-// Input that comes in reads of a given size, as a terminal hands it over:
-// each read is one write to a pipe, taken whole.
+// Input that comes in pieces of a given size, as a pipe may hand it over.
 struct chunked {
     std::string text;
     std::size_t size = 1;
     std::size_t at = 0;
-    int pipe_in = -1;
 };
 chunked source;
 
-arrival read_a_chunk(token_reader& in, output_buffer& out)
+input_status read_a_chunk(token_reader& in, output_buffer&)
 {
     const std::size_t n = source.text.size() - source.at < source.size ? source.text.size() - source.at : source.size;
-    if (n == 0 && source.pipe_in >= 0) {
-        close(source.pipe_in);
-        source.pipe_in = -1;
+    if (n == 0) {
+        in.at_end = true;
+        return input_status::ended;
     }
-    if (n > 0 && write(source.pipe_in, source.text.data() + source.at, static_cast<unsigned>(n)) != static_cast<int>(n))
-        std::abort();
+    std::memcpy(in.data + in.end, source.text.data() + source.at, n);
+    in.end += n;
     source.at += n;
-    return read_terminal(in, out, true);
+    return input_status::ok;
 }
 
 // A paste's marker cut between two reads is white space all the same,
@@ -165,18 +137,12 @@ TEST(StreamInput, MarkersCutBetweenReads)
     for (const auto& c : cases) {
         for (std::size_t size = 1; size <= 9; ++size) {
             SCOPED_TRACE(std::to_string(size) + "-byte reads of " + c.text);
-            int ends[2];
-#if defined(_WIN32)
-            ASSERT_EQ(_pipe(ends, 4096, _O_BINARY), 0);
-#else
-            ASSERT_EQ(pipe(ends), 0);
-#endif
-            source = {c.text, size, 0, ends[1]};
+            source = {c.text, size, 0};
             auto in = std::make_unique<token_reader>();
             auto out = std::make_unique<output_buffer>();
             init_output(*out, -1);
-            init_reader(*in, ends[0]);
-            in->wait = read_a_chunk;
+            init_reader(*in, -1);
+            in->source = read_a_chunk;
             std::vector<std::string> steps;
             std::string_view token;
             while (next_token(*in, *out, &token) == input_status::ok) {
@@ -189,9 +155,6 @@ TEST(StreamInput, MarkersCutBetweenReads)
             }
             EXPECT_EQ(steps, c.steps);
             EXPECT_TRUE(in->at_end);
-            close(ends[0]);
-            if (source.pipe_in >= 0)
-                close(source.pipe_in);
         }
     }
 }
