@@ -4,8 +4,6 @@
 // the following cycles, and the pause between cycles cannot swallow them.
 // Memory stays the same whatever the input: a token is kept only up to
 // one byte more than the longest number, and the rest of it skipped.
-// The markers that a terminal in bracketed-paste mode puts around a paste
-// are white space here, wherever they come.
 //
 // At a terminal the reader takes whole lines from the terminal's owner
 // (terminal.h), which shows and edits them until Enter; what each question

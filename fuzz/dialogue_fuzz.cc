@@ -3,8 +3,7 @@
 // refused token, and every cycle's report present, in order, with the
 // figures a model of the dialogue expects; standard error and the status
 // as the model expects them.  The model reads the same bytes on its own:
-// white-space separated tokens (a bracketed paste's markers are white
-// space), a quit word ends, a number (as strtod reads it) answers the
+// white-space separated tokens, a quit word ends, a number (as strtod reads it) answers the
 // question, anything else goes with the rest of its line, and is told on
 // standard error with its line, as is a height left without its width.
 #include <cstdint>
@@ -46,14 +45,9 @@ struct expected {
     std::string errors; // standard error
 };
 
-// The length of the white space at in[i]: a blank, a whole paste marker,
-// or none.
 std::size_t blank_at(std::string_view in, std::size_t i)
 {
-    if (is_space(in[i]))
-        return 1;
-    const std::string_view rest = in.substr(i);
-    return rest.starts_with("\x1b[200~") || rest.starts_with("\x1b[201~") ? 6 : 0;
+    return is_space(in[i]) ? 1 : 0;
 }
 
 std::string shown(std::string_view token)

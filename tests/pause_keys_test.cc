@@ -171,8 +171,8 @@ TEST(PauseKeys, ConsoleEvents)
     }
 }
 
-// Typed ahead of the pause: what the reader holds already (on every
-// platform), and keys that reached a terminal before the pause waits.
+// Typed ahead of the pause: keys that reached a terminal before the pause
+// waits, and what the reader holds already (on every platform).
 TEST(PauseKeys, WhatIsTypedAheadEndsThePause)
 {
     const struct {
@@ -193,19 +193,20 @@ TEST(PauseKeys, WhatIsTypedAheadEndsThePause)
         bool paste_open = false;
         EXPECT_EQ(keys_answer(c.typed, &paste_open), c.ends);
         EXPECT_EQ(paste_open, c.paste_open);
-
+    }
+    for (const std::string left : {"3\n", " \n\t\n", ""}) {
         auto in = std::make_unique<token_reader>();
         init_reader(*in, -1);
-        std::memcpy(in->data, c.typed.data(), c.typed.size());
-        in->end = c.typed.size();
-        EXPECT_EQ(typed_ahead_ends_pause(*in), c.ends);
-        EXPECT_EQ(in->next, c.ends ? 0 : c.typed.size()) << "blanks alone are dropped, the rest kept";
+        std::memcpy(in->data, left.data(), left.size());
+        in->end = left.size();
+        const bool ends = left == "3\n";
+        EXPECT_EQ(typed_ahead_ends_pause(*in), ends);
+        EXPECT_EQ(in->next, ends ? 0 : left.size()) << "blanks alone are dropped, the rest kept";
     }
-    // The input's end ends it too.
     auto in = std::make_unique<token_reader>();
     init_reader(*in, -1);
     in->at_end = true;
-    EXPECT_TRUE(typed_ahead_ends_pause(*in));
+    EXPECT_TRUE(typed_ahead_ends_pause(*in)) << "the input's end ends it too";
 }
 
 } // namespace

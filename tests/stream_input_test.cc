@@ -1,14 +1,11 @@
-// The reader on its own: tokens across its buffer's edges, lines skipped,
-// and paste markers cut between reads.
+// The reader on its own: tokens across its buffer's edges, and lines
+// skipped.
 #include "console/stream_input.h"
 
 #include <cstdio>
-#include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -87,75 +84,6 @@ TEST(StreamInput, SkippingALineSaysWhetherTextWentWithIt)
         bool skipped_text = !step.skipped_text;
         EXPECT_EQ(skip_line(*r.in, *r.out, &skipped_text), step.skipped);
         EXPECT_EQ(skipped_text, step.skipped_text) << step.token;
-    }
-}
-
-// Input that comes in pieces of a given size, as a pipe may hand it over.
-struct chunked {
-    std::string text;
-    std::size_t size = 1;
-    std::size_t at = 0;
-};
-chunked source;
-
-input_status read_a_chunk(token_reader& in, output_buffer&)
-{
-    const std::size_t n = source.text.size() - source.at < source.size ? source.text.size() - source.at : source.size;
-    if (n == 0) {
-        in.at_end = true;
-        return input_status::ended;
-    }
-    std::memcpy(in.data + in.end, source.text.data() + source.at, n);
-    in.end += n;
-    source.at += n;
-    return input_status::ok;
-}
-
-// A paste's marker cut between two reads is white space all the same,
-// after a number, at the end of a refused token's line, or at the end of
-// the input; reads of every size from one byte to more than a marker.
-TEST(StreamInput, MarkersCutBetweenReads)
-{
-    // A reader that waits for a marker's rest after the end never ends:
-    // the test does, in time.
-    std::thread([] {
-        std::this_thread::sleep_for(std::chrono::seconds(10));
-        std::fputs("the reader did not finish within 10 s\n", stderr);
-        std::_Exit(1);
-    }).detach();
-    const struct {
-        std::string text;
-        std::vector<std::string> steps; // tokens, and "skip: yes" or "skip: no" after a refusal
-    } cases[] = {
-        {"100\x1b[201~ 20\n", {"100", "20"}},
-        {"abc \x1b[201~\n100 20\n", {"abc", "skip: no", "100", "20"}},
-        {"abc \x1b[200~x\n5\n", {"abc", "skip: yes", "5"}},
-        {"\x1b[200~30 10\n\x1b[201~", {"30", "10"}},
-        {"100 20\n\x1b[", {"100", "20", "\x1b["}},
-        {"7\x1b[201", {"7\x1b[201"}},
-    };
-    for (const auto& c : cases) {
-        for (std::size_t size = 1; size <= 9; ++size) {
-            SCOPED_TRACE(std::to_string(size) + "-byte reads of " + c.text);
-            source = {c.text, size, 0};
-            auto in = std::make_unique<token_reader>();
-            auto out = std::make_unique<output_buffer>();
-            init_output(*out, -1);
-            init_reader(*in, -1);
-            in->source = read_a_chunk;
-            std::vector<std::string> steps;
-            std::string_view token;
-            while (next_token(*in, *out, &token) == input_status::ok) {
-                steps.emplace_back(token);
-                if (token == "abc") {
-                    bool skipped_text = false;
-                    skip_line(*in, *out, &skipped_text);
-                    steps.emplace_back(skipped_text ? "skip: yes" : "skip: no");
-                }
-            }
-            EXPECT_EQ(steps, c.steps);
-            EXPECT_TRUE(in->at_end);
-        }
     }
 }
 
