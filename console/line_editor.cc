@@ -6,9 +6,26 @@
 #include "console/pause_keys.h"
 #include "console/paste_marker.h"
 
+// Views are made by hand here, not with substr, which would bring the C++
+// runtime's exceptions into a program that needs only the C library.
+
 namespace {
 
-constexpr char escape = '\x1b';
+enum class action {
+    none,
+    enter,
+    end_of_input,
+    erase_back,
+    erase_here,
+    kill_back,
+    erase_word,
+    left,
+    right,
+    home,
+    end,
+    older,
+    newer
+};
 
 bool is_control(char c)
 {
@@ -25,46 +42,56 @@ bool is_blank(char c)
     return c == ' ' || c == '\t';
 }
 
-// Columns on the screen: a character each, two for a control character
-// shown as ^X.
-int columns(std::string_view text)
+// Cursor keys, Home, End and Delete as ECMA-48, xterm and the VT220 send
+// them, modifiers ignored ("ESC [ 1 ; 5 C"); Esc alone and Alt with a key
+// do nothing.
+action escape_action(std::string_view key)
 {
-    int count = 0;
-    for (const char c : text)
-        count += is_control(c) ? 2 : !is_continuation(c);
-    return count;
+    if (key.size() < 3 || (key[1] != '[' && key[1] != 'O'))
+        return action::none;
+    constexpr std::string_view finals = "ABCDHF";
+    constexpr action by_final[] = {action::older, action::newer, action::right,
+                                   action::left,  action::home,  action::end};
+    if (const std::size_t at = finals.find(key.back()); at != std::string_view::npos)
+        return by_final[at];
+    std::string_view number(key.data() + 2, key.size() - 3); // "ESC [ n ~" or "ESC [ n ; m ~"
+    if (const std::size_t end = number.find(';'); end != std::string_view::npos)
+        number = std::string_view(number.data(), end);
+    if (key.back() != '~')
+        return action::none;
+    if (number == "1" || number == "7")
+        return action::home;
+    if (number == "4" || number == "8")
+        return action::end;
+    return number == "3" ? action::erase_here : action::none;
+}
+
+// A control character: the terminal's own erase, kill, word-erase and end
+// of file, the usual ones besides, and Ctrl-A, E, B and F as readline has
+// them; others do nothing.
+action control_action(const line_editor& e, char c)
+{
+    const int key = static_cast<unsigned char>(c);
+    if (c == '\r' || c == '\n')
+        return action::enter;
+    if (key == e.keys.end_of_input)
+        return action::end_of_input;
+    if (key == e.keys.erase || c == 0x7f || c == '\b')
+        return action::erase_back;
+    if (key == e.keys.kill || c == 0x15)
+        return action::kill_back;
+    if (key == e.keys.word_erase || c == 0x17)
+        return action::erase_word;
+    constexpr std::string_view moves = "\x01\x05\x02\x06";
+    constexpr action by_move[] = {action::home, action::end, action::left, action::right};
+    const std::size_t at = moves.find(c);
+    return at == std::string_view::npos ? action::none : by_move[at];
 }
 
 void set_line(line_editor& e, const char* text, std::size_t length)
 {
     std::memmove(e.text, text, length);
     e.length = e.cursor = length;
-}
-
-// A finished line: Enter, or one broken for want of room.
-edited finish(line_editor& e, std::size_t done, std::size_t resume)
-{
-    e.done = done;
-    e.resume = resume;
-    return edited::line;
-}
-
-// A line too long for its room, which only a paste brings, is broken at
-// its last blank, and the rest carried over to the next line.
-edited break_line(line_editor& e)
-{
-    std::size_t blank = e.length;
-    while (blank > 0 && !is_blank(e.text[blank - 1]))
-        --blank;
-    return blank > 0 ? finish(e, blank - 1, blank) : finish(e, e.length, e.length);
-}
-
-void insert(line_editor& e, std::string_view bytes)
-{
-    std::memmove(e.text + e.cursor + bytes.size(), e.text + e.cursor, e.length - e.cursor);
-    std::memcpy(e.text + e.cursor, bytes.data(), bytes.size());
-    e.length += bytes.size();
-    e.cursor += bytes.size();
 }
 
 void erase(line_editor& e, std::size_t from, std::size_t to)
@@ -74,169 +101,89 @@ void erase(line_editor& e, std::size_t from, std::size_t to)
     e.cursor = from;
 }
 
-std::size_t character_before(const line_editor& e, std::size_t at)
+std::size_t previous_character(const line_editor& e, std::size_t at)
 {
     while (at > 0 && is_continuation(e.text[--at])) {
     }
     return at;
 }
 
-std::size_t character_after(const line_editor& e, std::size_t at)
+std::size_t next_character(const line_editor& e, std::size_t at)
 {
     while (at < e.length && is_continuation(e.text[++at])) {
     }
-    return at;
+    return at < e.length ? at : e.length;
 }
 
-std::size_t word_before(const line_editor& e, std::size_t at)
+edited finish(line_editor& e, std::size_t done, std::size_t resume)
 {
-    while (at > 0 && is_blank(e.text[at - 1]))
-        --at;
-    while (at > 0 && !is_blank(e.text[at - 1]))
-        --at;
-    return at;
+    e.done = done;
+    e.resume = resume;
+    return edited::line;
 }
 
-// Where the history entry that starts at start ends, at its newline.
-std::size_t entry_end(const line_editor& e, std::size_t start)
-{
-    while (e.history[start] != '\n')
-        ++start;
-    return start;
-}
-
-// Where the entry that ends before at starts.
-std::size_t entry_before(const line_editor& e, std::size_t at)
-{
-    for (--at; at > 0 && e.history[at - 1] != '\n'; --at) {
-    }
-    return at;
-}
-
-// Up (older) and Down (newer) through the lines of the run; the line
-// being typed is kept meanwhile and comes back after the newest.
+// Up (older) and Down (newer) through the lines kept; the line being
+// typed is saved meanwhile, and comes back after the newest.
 void recall(line_editor& e, bool older)
 {
-    if (e.browsed == (older ? 0 : e.history_used))
+    const std::size_t oldest = e.kept > history_lines ? e.kept - history_lines : 0;
+    if (e.browsed == (older ? oldest : e.kept))
         return;
-    if (e.browsed == e.history_used) {
+    if (e.browsed == e.kept) {
         std::memcpy(e.saved, e.text, e.length);
         e.saved_length = e.length;
     }
-    e.browsed = older ? entry_before(e, e.browsed) : entry_end(e, e.browsed) + 1;
-    if (e.browsed == e.history_used)
+    e.browsed = older ? e.browsed - 1 : e.browsed + 1;
+    const std::size_t slot = e.browsed % history_lines;
+    if (e.browsed == e.kept)
         set_line(e, e.saved, e.saved_length);
     else
-        set_line(e, e.history + e.browsed, entry_end(e, e.browsed) - e.browsed);
+        set_line(e, e.history[slot], e.history_length[slot]);
 }
 
-enum class action { none, left, right, home, end, delete_here, older, newer };
-
-// What an escape sequence does: the cursor keys and Home, End and Delete,
-// whatever modifiers came with them (CSI "ESC [ 1 ; 5 C"); others nothing.
-action escape_action(std::string_view key)
-{
-    if (key.size() < 3 || (key[1] != '[' && key[1] != 'O'))
-        return action::none; // Esc alone, or Alt with a key
-    switch (key.back()) {
-    case 'A':
-        return action::older;
-    case 'B':
-        return action::newer;
-    case 'C':
-        return action::right;
-    case 'D':
-        return action::left;
-    case 'H':
-        return action::home;
-    case 'F':
-        return action::end;
-    case '~':
-        switch (key[2]) {
-        case '1':
-        case '7':
-            return key[3] == '~' || key[3] == ';' ? action::home : action::none;
-        case '4':
-        case '8':
-            return key[3] == '~' || key[3] == ';' ? action::end : action::none;
-        case '3':
-            return key[3] == '~' || key[3] == ';' ? action::delete_here : action::none;
-        default:
-            return action::none;
-        }
-    default:
-        return action::none;
-    }
-}
-
-// The action of a control character, the terminal's own ones first.
-action control_action(line_editor& e, char c, edited* result)
-{
-    const int key = static_cast<unsigned char>(c);
-    if (c == '\r' || c == '\n') {
-        bool blank = true;
-        for (std::size_t i = 0; i < e.length && blank; ++i)
-            blank = is_blank(e.text[i]);
-        if (blank) {
-            e.length = e.cursor = 0; // an empty line answers nothing
-            return action::none;
-        }
-        *result = finish(e, e.length, e.length);
-        return action::none;
-    }
-    if (key == e.keys.end_of_input) {
-        if (e.length == 0)
-            *result = edited::end;
-        return action::delete_here;
-    }
-    if (key == e.keys.erase || c == 0x7f || c == '\b') {
-        if (e.cursor > 0)
-            erase(e, character_before(e, e.cursor), e.cursor);
-    } else if (key == e.keys.kill || c == 0x15) { // Ctrl-U
-        erase(e, 0, e.cursor);
-    } else if (key == e.keys.word_erase || c == 0x17) { // Ctrl-W
-        erase(e, word_before(e, e.cursor), e.cursor);
-    } else if (c == 0x0b) { // Ctrl-K
-        e.length = e.cursor;
-    } else {
-        switch (c) {
-        case 0x01: // Ctrl-A
-            return action::home;
-        case 0x05: // Ctrl-E
-            return action::end;
-        case 0x02: // Ctrl-B
-            return action::left;
-        case 0x06: // Ctrl-F
-            return action::right;
-        case 0x10: // Ctrl-P
-            return action::older;
-        case 0x0e: // Ctrl-N
-            return action::newer;
-        default:
-            break; // the others do nothing here
-        }
-    }
-    return action::none;
-}
-
-void act(line_editor& e, action a)
+edited apply(line_editor& e, action a)
 {
     switch (a) {
+    case action::enter:
+        for (std::size_t i = 0; i < e.length; ++i) {
+            if (!is_blank(e.text[i]))
+                return finish(e, e.length, e.length);
+        }
+        e.length = e.cursor = 0; // a blank line answers nothing
+        break;
+    case action::end_of_input:
+        if (e.length == 0)
+            return edited::end;
+        [[fallthrough]];
+    case action::erase_here:
+        erase(e, e.cursor, next_character(e, e.cursor));
+        break;
+    case action::erase_back:
+        erase(e, previous_character(e, e.cursor), e.cursor);
+        break;
+    case action::kill_back:
+        erase(e, 0, e.cursor);
+        break;
+    case action::erase_word: {
+        std::size_t start = e.cursor;
+        while (start > 0 && is_blank(e.text[start - 1]))
+            --start;
+        while (start > 0 && !is_blank(e.text[start - 1]))
+            --start;
+        erase(e, start, e.cursor);
+        break;
+    }
     case action::left:
-        e.cursor = character_before(e, e.cursor);
+        e.cursor = previous_character(e, e.cursor);
         break;
     case action::right:
-        e.cursor = e.cursor < e.length ? character_after(e, e.cursor) : e.length;
+        e.cursor = next_character(e, e.cursor);
         break;
     case action::home:
         e.cursor = 0;
         break;
     case action::end:
         e.cursor = e.length;
-        break;
-    case action::delete_here:
-        if (e.cursor < e.length)
-            erase(e, e.cursor, character_after(e, e.cursor));
         break;
     case action::older:
     case action::newer:
@@ -245,16 +192,24 @@ void act(line_editor& e, action a)
     case action::none:
         break;
     }
+    return edited::more;
+}
+
+int columns(std::string_view text)
+{
+    int count = 0;
+    for (const char c : text)
+        count += is_control(c) ? 2 : !is_continuation(c);
+    return count;
 }
 
 void move_cursor(output_buffer& screen, int count, char direction)
 {
-    if (count <= 0)
-        return;
-    char sequence[32] = {escape, '['};
+    char sequence[32] = {'\x1b', '['};
     char* end = put_decimal(static_cast<unsigned>(count), sequence + 2);
     *end++ = direction;
-    put_text(screen, std::string_view(sequence, static_cast<std::size_t>(end - sequence)));
+    if (count > 0)
+        put_text(screen, std::string_view(sequence, static_cast<std::size_t>(end - sequence)));
 }
 
 } // namespace
@@ -263,17 +218,14 @@ void init_editor(line_editor& e, editing_keys keys)
 {
     e.keys = keys;
     e.in_paste = false;
-    e.length = e.cursor = e.done = e.resume = 0;
-    e.browsed = e.history_used = e.saved_length = 0;
+    e.length = e.cursor = e.kept = e.browsed = 0;
 }
 
 edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, std::size_t* used)
 {
     edited result = edited::more;
     std::size_t at = 0;
-    while (at < pending.size() && result == edited::more) {
-        // Views made by hand here and below: substr would bring the C++
-        // runtime's exceptions into a program that needs only the C library.
+    while (result == edited::more && at < pending.size()) {
         const std::string_view rest(pending.data() + at, pending.size() - at);
         const marker m = paste_marker_at(rest);
         if (m == marker::opens || m == marker::closes) {
@@ -281,8 +233,8 @@ edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, st
             at += paste_marker_length;
             continue;
         }
-        // In a paste the rest of a closing marker is waited for however
-        // long it takes: a paste ends with one.
+        // A paste ends with its closing marker, whose rest is waited for
+        // however long it takes.
         if (m == marker::partial && (e.in_paste || !rest_overdue))
             break;
         bool complete = true;
@@ -290,18 +242,22 @@ edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, st
         if (!complete && !rest_overdue)
             break;
         const std::string_view key(rest.data(), length);
-        // Pasted text is text, control characters and all but its line ends.
-        const bool pasted = e.in_paste && key[0] != '\r' && key[0] != '\n';
-        if (pasted || key[0] == '\t' || !is_control(key[0])) {
-            if (e.length + key.size() > line_capacity) {
-                result = break_line(e); // the key starts the next line
+        if ((e.in_paste && key[0] != '\r' && key[0] != '\n') || key[0] == '\t' || !is_control(key[0])) {
+            if (e.length + length > line_capacity) {
+                // Broken at the last blank; the key starts the next line.
+                std::size_t blank = e.length;
+                while (blank > 0 && !is_blank(e.text[blank - 1]))
+                    --blank;
+                result = blank > 0 ? finish(e, blank - 1, blank) : finish(e, e.length, e.length);
                 break;
             }
-            insert(e, key[0] == '\t' ? " " : key);
-        } else if (key[0] == escape) {
-            act(e, escape_action(key));
+            const std::string_view text = key[0] == '\t' ? std::string_view(" ") : key;
+            std::memmove(e.text + e.cursor + text.size(), e.text + e.cursor, e.length - e.cursor);
+            std::memcpy(e.text + e.cursor, text.data(), text.size());
+            e.length += text.size();
+            e.cursor += text.size();
         } else {
-            act(e, control_action(e, key[0], &result));
+            result = apply(e, key[0] == '\x1b' ? escape_action(key) : control_action(e, key[0]));
         }
         at += length;
     }
@@ -316,55 +272,46 @@ std::string_view finished_line(const line_editor& e)
 
 void next_line(line_editor& e)
 {
-    const std::size_t size = e.done + 1;
-    const std::size_t last_start = e.history_used == 0 ? 0 : entry_before(e, e.history_used);
-    const std::string_view last(e.history + last_start, e.history_used - last_start - (e.history_used > 0));
-    if (last != finished_line(e) && size <= history_capacity) {
-        // The oldest lines make room.
-        std::size_t drop = 0;
-        while (e.history_used - drop + size > history_capacity)
-            drop = entry_end(e, drop) + 1;
-        std::memmove(e.history, e.history + drop, e.history_used - drop);
-        e.history_used -= drop;
-        std::memcpy(e.history + e.history_used, e.text, e.done);
-        e.history[e.history_used + e.done] = '\n';
-        e.history_used += size;
+    const std::size_t newest = (e.kept + history_lines - 1) % history_lines;
+    const bool repeated =
+        e.kept > 0 && finished_line(e) == std::string_view(e.history[newest], e.history_length[newest]);
+    if (!repeated && e.done <= history_width) {
+        std::memcpy(e.history[e.kept % history_lines], e.text, e.done);
+        e.history_length[e.kept % history_lines] = e.done;
+        ++e.kept;
     }
-    e.browsed = e.history_used;
+    e.browsed = e.kept;
     set_line(e, e.text + e.resume, e.length - e.resume);
 }
 
 void put_shown(output_buffer& screen, std::string_view text)
 {
     std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !is_control(text[i]))
-            continue;
-        put_text(screen, std::string_view(text.data() + start, i - start));
-        if (i < text.size()) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (is_control(text[i])) {
             const char caret[] = {'^', static_cast<char>(text[i] ^ 0x40)};
+            put_text(screen, std::string_view(text.data() + start, i - start));
             put_text(screen, std::string_view(caret, 2));
+            start = i + 1;
         }
-        start = i + 1;
     }
+    put_text(screen, std::string_view(text.data() + start, text.size() - start));
 }
 
 int draw_line(output_buffer& screen, std::string_view prompt, std::string_view text, std::size_t cursor, int width,
               int cursor_row, bool fresh)
 {
-    if (!fresh)
-        move_cursor(screen, cursor_row, 'A');
+    move_cursor(screen, fresh ? 0 : cursor_row, 'A');
     put_text(screen, "\r");
     put_shown(screen, prompt);
     put_shown(screen, text);
-    const int start = columns(prompt);
-    const int end = start + columns(text);
+    const int end = columns(prompt) + columns(text);
     // A line that fills its last row leaves the cursor at the margin, where
-    // terminals differ: a line end takes it to the next row for all alike.
+    // terminals differ: a line end takes it to the next row on all alike.
     if (end > 0 && end % width == 0)
         put_text(screen, "\n");
     put_text(screen, "\x1b[J");
-    const int at = start + columns(std::string_view(text.data(), cursor));
+    const int at = columns(prompt) + columns(std::string_view(text.data(), cursor));
     move_cursor(screen, end / width - at / width, 'A');
     put_text(screen, "\r");
     move_cursor(screen, at % width, 'C');
