@@ -8,7 +8,7 @@
 #include "console/diagnostics.h"
 #include "console/dialogue_texts.h"
 #include "console/number_format.h"
-#include "console/pause.h"
+#include "console/pause_keys.h"
 #include "console/stream_input.h"
 #include "console/stream_io.h"
 #include "console/stream_output.h"
@@ -21,21 +21,18 @@ struct dialogue_streams {
     token_reader in;
     output_buffer out;
     int error_fd;
-    // Where the sizes come from a file or a pipe, what went wrong with
-    // them is told on standard error too, and in the exit status.
-    bool tells_errors;
+    bool tells_errors; // sizes from a file or a pipe, or a table: refusals also on standard error
     bool input_refused;
     bool quit;  // a quit word ended the input
-    bool table; // a table for spreadsheets: no questions, no report, no pause
+    bool table; // for spreadsheets: no questions, no report, no pause
 };
 
-// How a cycle ended: done and paused, or the input ended (or a quit word
-// came) at a question or at the pause, or a read or a write failed.
+// How a cycle ended: done, the input ended (or a quit word came) at a
+// question or at the pause, or a read or a write failed.
 enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
-// A figure's digits, formatted once.  Most figures are short: copied as
-// a block of short_figure bytes, whatever their length, which is quicker
-// than a copy of just so many.
+// A figure's digits.  Most are short: copied as a block of short_figure
+// bytes whatever their length, which is quicker than a copy of so many.
 constexpr std::size_t short_figure = 32;
 struct digits {
     char text[figure_max_length > short_figure ? figure_max_length : short_figure];
@@ -49,18 +46,41 @@ digits format(double value)
     return d;
 }
 
-// Lines go straight into the output buffer through at, a pointer that the
-// compiler keeps in a register, as the report is the program's hot path;
-// each line first makes sure of its room, emptying the buffer if it has
-// too little.  end_lines gives the buffer its count back.
+// The header, report and table are written through a pointer of their
+// own, which the compiler keeps in a register, as they are the program's
+// hot path; each line first makes sure of its room.
 struct lines {
     output_buffer& out;
     char* at;
 };
 
-lines start_lines(output_buffer& out)
+inline void make_room(lines& l, std::size_t size)
 {
-    return {out, out.data + out.used};
+    if (static_cast<std::size_t>(l.out.data + output_capacity - l.at) < size) {
+        l.out.used = static_cast<std::size_t>(l.at - l.out.data);
+        flush_output(l.out);
+        l.at = l.out.data;
+    }
+}
+
+inline void put(lines& l, std::string_view text)
+{
+    make_room(l, text.size());
+    std::memcpy(l.at, text.data(), text.size());
+    l.at += text.size();
+}
+
+inline void put(lines& l, const figure_line& line, const digits& figure)
+{
+    make_room(l, line.before.size() + sizeof figure.text + line.after.size());
+    std::memcpy(l.at, line.before.data(), line.before.size());
+    if (figure.length <= short_figure)
+        std::memcpy(l.at + line.before.size(), figure.text, short_figure); // a copy of known length
+    else
+        std::memcpy(l.at + line.before.size(), figure.text, figure.length);
+    l.at += line.before.size() + figure.length;
+    std::memcpy(l.at, line.after.data(), line.after.size());
+    l.at += line.after.size();
 }
 
 void end_lines(const lines& l)
@@ -68,34 +88,18 @@ void end_lines(const lines& l)
     l.out.used = static_cast<std::size_t>(l.at - l.out.data);
 }
 
-inline void make_room(lines& l, std::size_t room)
+// The header opens every cycle, pi line included.
+void put_header(output_buffer& out, const digits& pi_digits)
 {
-    if (static_cast<std::size_t>(l.out.data + output_capacity - l.at) < room) {
-        end_lines(l);
-        flush_output(l.out);
-        l.at = l.out.data;
-    }
-}
-
-inline void put_line(lines& l, std::string_view text)
-{
-    make_room(l, text.size());
-    std::memcpy(l.at, text.data(), text.size());
-    l.at += text.size();
-}
-
-inline void put_line(lines& l, const figure_line& line, const digits& figure)
-{
-    make_room(l, line.before.size() + sizeof figure.text + line.after.size());
-    std::memcpy(l.at, line.before.data(), line.before.size());
-    l.at += line.before.size();
-    if (figure.length <= short_figure)
-        std::memcpy(l.at, figure.text, short_figure);
-    else
-        std::memcpy(l.at, figure.text, figure.length);
-    l.at += figure.length;
-    std::memcpy(l.at, line.after.data(), line.after.size());
-    l.at += line.after.size();
+    using namespace texts;
+    lines l = {out, out.data + out.used};
+    put(l, spacer);
+    put(l, separator);
+    put(l, banner);
+    put(l, spacer);
+    put(l, pi_line, pi_digits);
+    put(l, spacer);
+    end_lines(l);
 }
 
 // The figures first, then the report's lines in the order they are read.
@@ -112,90 +116,78 @@ void put_report(output_buffer& out, const mandrel_figures& f)
     const digits l3 = format(f.l3);
     const digits total = format(f.total_length);
     const digits diameter = format(f.mandrel_diameter);
-    lines l = start_lines(out);
-    put_line(l, height_line, height);
-    put_line(l, width_line, width);
-    put_line(l, offset_line, offset);
-    put_line(l, spacer);
-    put_line(l, total_formula_line);
-    put_line(l, spacer);
-    put_line(l, l1_line, l1);
-    put_line(l, l2_line, l2);
-    put_line(l, l3_line, l3);
-    put_line(l, l4_line, l3);
-    put_line(l, spacer);
-    put_line(l, total_line, total);
-    put_line(l, spacer);
-    put_line(l, diameter_formula_line);
-    put_line(l, spacer);
-    put_line(l, diameter_line, diameter);
-    put_line(l, spacer);
-    put_line(l, result_line, diameter);
-    put_line(l, spacer);
-    put_line(l, separator);
-    put_line(l, spacer);
-    put_line(l, spacer);
+    lines l = {out, out.data + out.used};
+    put(l, spacer);
+    put(l, height_line, height);
+    put(l, width_line, width);
+    put(l, offset_line, offset);
+    put(l, spacer);
+    put(l, total_formula_line);
+    put(l, spacer);
+    put(l, l1_line, l1);
+    put(l, l2_line, l2);
+    put(l, l3_line, l3);
+    put(l, l4_line, l3);
+    put(l, spacer);
+    put(l, total_line, total);
+    put(l, spacer);
+    put(l, diameter_formula_line);
+    put(l, spacer);
+    put(l, diameter_line, diameter);
+    put(l, spacer);
+    put(l, result_line, diameter);
+    put(l, spacer);
+    put(l, separator);
+    put(l, spacer);
+    put(l, spacer);
     end_lines(l);
 }
 
-// The header opens every cycle, pi line included.
-void put_header(output_buffer& out, const digits& pi_digits)
+// A row of the table: the inputs and the figures, as the report prints them.
+void put_row(output_buffer& out, const mandrel_figures& f)
 {
-    using namespace texts;
-    lines l = start_lines(out);
-    put_line(l, spacer);
-    put_line(l, separator);
-    put_line(l, banner);
-    put_line(l, spacer);
-    put_line(l, pi_line, pi_digits);
-    put_line(l, spacer);
+    const double cells[] = {f.coil_height, f.window_width, f.offset_width, f.l1, f.l2, f.l3, f.l4, f.total_length};
+    lines l = {out, out.data + out.used};
+    for (const double cell : cells)
+        put(l, texts::table_cell, format(cell));
+    put(l, texts::table_last_cell, format(f.mandrel_diameter));
     end_lines(l);
 }
 
+// A quit word in any letter case, whatever the case of the word in the
+// table.
 bool is_quit_word(std::string_view token)
 {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     for (const std::string_view word : texts::quit_words) {
-        if (token.size() != word.size())
-            continue;
         std::size_t i = 0;
-        while (i < word.size() && (token[i] | 0x20) == word[i])
+        while (token.size() == word.size() && i < word.size() && lower(token[i]) == lower(word[i]))
             ++i;
-        if (i == word.size())
+        if (token.size() == word.size() && i == word.size())
             return true;
     }
     return false;
 }
 
-// Names the refused token, shown safely, on a line of its own.
-void put_refusal(output_buffer& out, std::string_view shown, bool rest_skipped)
-{
-    if (!at_line_start(out))
-        put_text(out, "\n");
-    put_text(out, texts::refusal_before_token);
-    put_text(out, shown);
-    put_text(out, texts::refusal_after_token);
-    if (rest_skipped)
-        put_text(out, texts::refusal_rest_skipped);
-}
-
 // What goes wrong with sizes from a file or a pipe is told on standard
-// error as well, "vorlane: line N" and the parts, after the report so far,
-// so that where both streams go to one place the line stands where it
-// belongs.
+// error as well, with its line, after the report so far: where both
+// streams go to one place, the line stands where it belongs.
 void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, std::string_view shown,
                 std::string_view last)
 {
     s.input_refused = true;
-    if (!s.tells_errors)
-        return;
-    flush_output(s.out);
-    report_at_line(s.error_fd, line, first, shown, last);
+    if (s.tells_errors) {
+        flush_output(s.out);
+        report_at_line(s.error_fd, line, first, shown, last);
+    }
 }
 
 // Asks until a number comes.  Anything else is refused whole, with the
 // rest of its line, and asked for again; a quit word ends the dialogue as
-// the end of input does.  At a terminal, what was taken is shown after
-// the question once that is known.
+// the end of input does.  At a terminal, what was taken is then shown
+// after the question.
 input_status read_number(dialogue_streams& s, std::string_view prompt, double* value)
 {
     for (;;) {
@@ -211,16 +203,20 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
             status = skip_line(s.in, s.out, &rest_skipped);
         if (s.in.source != nullptr)
             show_answer(s.in, s.out);
-        if (number)
-            return status;
-        if (quit) {
-            s.quit = true;
-            return input_status::ended;
+        if (number || quit) {
+            s.quit = quit;
+            return quit ? input_status::ended : status;
         }
         char safe[shown_max_length];
         const std::string_view shown(safe, show_safely(token, safe));
         if (!s.table) {
-            put_refusal(s.out, shown, rest_skipped);
+            if (!at_line_start(s.out))
+                put_text(s.out, "\n");
+            put_text(s.out, texts::refusal_before_token);
+            put_text(s.out, shown);
+            put_text(s.out, texts::refusal_after_token);
+            if (rest_skipped)
+                put_text(s.out, texts::refusal_rest_skipped);
             put_text(s.out, prompt);
         }
         tell_error(s, s.in.token_line, texts::error_not_a_number, shown, texts::error_not_a_number_end);
@@ -229,33 +225,36 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
     }
 }
 
-// A row of the table: the inputs and the figures, as the report prints
-// them.
-void put_row(output_buffer& out, const mandrel_figures& f)
+// The pause between cycles, at a terminal only: the report stays until a
+// key is pressed (terminal.h), or whatever answers the next question
+// already comes.  False where the input ended there (Ctrl-D).
+bool pause_for_key(token_reader& in, output_buffer& out)
 {
-    using namespace texts;
-    const double cells[] = {f.coil_height, f.window_width, f.offset_width, f.l1, f.l2, f.l3, f.l4, f.total_length};
-    lines l = start_lines(out);
-    for (const double cell : cells)
-        put_line(l, table_cell, format(cell));
-    put_line(l, table_last_cell, format(f.mandrel_diameter));
-    end_lines(l);
+    if (!in.from_terminal)
+        return true;
+    put_text(out, texts::pause_prompt);
+    in.prompt = texts::pause_prompt;
+    if (typed_ahead_ends_pause(in))
+        flush_output(out);
+    else
+        wait_for_key_press(in, out);
+    put_text(out, "\n");
+    return !in.at_end || !only_blanks_unread(in);
 }
 
 cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits& pi_digits)
 {
-    const auto ask = [&s](std::string_view text) {
-        if (!s.table)
-            put_text(s.out, text);
-    };
-    if (!s.table)
+    if (!s.table) {
         put_header(s.out, pi_digits);
-    ask(texts::height_prompt);
+        put_text(s.out, texts::height_prompt);
+    }
     input_status status = read_number(s, texts::height_prompt, &figures.coil_height);
     if (status == input_status::ok) {
         const std::size_t height_line = s.in.token_line;
-        ask(texts::spacer);
-        ask(texts::width_prompt);
+        if (!s.table) {
+            put_text(s.out, texts::spacer);
+            put_text(s.out, texts::width_prompt);
+        }
         status = read_number(s, texts::width_prompt, &figures.window_width);
         if (status == input_status::ended && !s.quit) {
             const digits height = format(figures.coil_height);
@@ -263,25 +262,16 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits&
                        std::string_view(height.text, height.length), texts::error_unfinished_pair.after);
         }
     }
-    if (status == input_status::ended)
-        return cycle_end::input_ended;
-    if (status == input_status::failed)
-        return cycle_end::failed;
+    if (status != input_status::ok)
+        return status == input_status::ended ? cycle_end::input_ended : cycle_end::failed;
     compute_mandrel(figures);
     if (s.table) {
         put_row(s.out, figures);
         return cycle_end::completed;
     }
-    put_text(s.out, texts::spacer);
     put_report(s.out, figures);
-    if (pause_for_key(s.in, s.out) == pause_end::input_ended)
-        return cycle_end::ended_at_pause;
-    return cycle_end::completed;
+    return pause_for_key(s.in, s.out) ? cycle_end::completed : cycle_end::ended_at_pause;
 }
-
-} // namespace
-
-namespace {
 
 int run_dialogue_on(dialogue_streams& s)
 {
@@ -289,22 +279,15 @@ int run_dialogue_on(dialogue_streams& s)
     mandrel_figures figures = {};
     if (s.table)
         put_text(s.out, texts::table_header);
-    cycle_end end;
-    do {
+    cycle_end end = cycle_end::completed;
+    while (end == cycle_end::completed)
         end = run_cycle(s, figures, pi_digits);
-    } while (end == cycle_end::completed);
-
-    if (end == cycle_end::input_ended && !s.table) {
-        // The shell's prompt then starts on a line of its own.
-        put_text(s.out, "\n");
-    }
+    if (end == cycle_end::input_ended && !s.table)
+        put_text(s.out, "\n"); // the shell's prompt then starts on a line of its own
     flush_output(s.out);
-    if (s.out.error != 0) {
-        report_error(s.error_fd, "write error", s.out.error);
-        return exit_failed;
-    }
-    if (end == cycle_end::failed) {
-        report_error(s.error_fd, "read error", s.in.error);
+    if (s.out.error != 0 || end == cycle_end::failed) {
+        const bool writing = s.out.error != 0;
+        report_error(s.error_fd, writing ? "write error" : "read error", writing ? s.out.error : s.in.error);
         return exit_failed;
     }
     return s.input_refused && s.tells_errors ? exit_input_refused : exit_done;
@@ -314,10 +297,9 @@ int run_dialogue_on(dialogue_streams& s)
 
 int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form)
 {
-    // Both buffers together are larger than some platforms like to see
-    // on the stack; one allocation serves the whole run.  It is left as it
-    // comes, not cleared: every byte of the buffers is written before it is
-    // read.
+    // The buffers are larger than some platforms like on the stack; one
+    // allocation serves the run, not cleared: every byte of them is
+    // written before it is read.
     auto* const s = static_cast<dialogue_streams*>(std::malloc(sizeof(dialogue_streams)));
     if (s == nullptr) {
         report_error(error_fd, "cannot start", ENOMEM);
