@@ -16,17 +16,14 @@
 namespace {
 
 // A failure to write what was asked for is a failure.
-int answer(const message& text)
-{
+int answer(const message& text) {
     int error = 0;
-    if (text.write_to(1, &error))
-        return exit_done;
+    if (text.write_to(1, &error)) return exit_done;
     report_error(2, "write error", error);
     return exit_failed;
 }
 
-int help()
-{
+int help() {
     message text;
     text.add(texts::usage);
     for (const exit_status_meaning& line : exit_statuses) {
@@ -41,8 +38,7 @@ int help()
     return answer(text);
 }
 
-int version()
-{
+int version() {
     message text;
     text.add(texts::version_before);
     text.add(VORLANE_VERSION);
@@ -50,8 +46,7 @@ int version()
     return answer(text);
 }
 
-int refuse(std::string_view argument)
-{
+int refuse(std::string_view argument) {
     message text = program_message();
     char shown[shown_max_length];
     text.add(texts::refused_argument_before);
@@ -64,18 +59,15 @@ int refuse(std::string_view argument)
 
 } // namespace
 
-int run_command(int argc, const char* const* argv)
-{
+int run_command(int argc, const char* const* argv) {
     // The first argument that decides, decides: --help wins over what
     // follows it, and so does a refusal.  "--" ends the options, and no
     // operand is taken after it either.
     bool table = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h")
-            return help();
-        if (argument == "--version")
-            return version();
+        if (argument == "--help" || argument == "-h") return help();
+        if (argument == "--version") return version();
         if (argument == "--csv")
             table = true;
         else if (argument != "--")

@@ -6,40 +6,31 @@
 #include "console/number_format.h"
 #include "console/stream_io.h"
 
-void message::add(std::string_view part)
-{
+void message::add(std::string_view part) {
     const std::size_t room = sizeof text - length;
     const std::size_t n = part.size() < room ? part.size() : room;
     std::memcpy(text + length, part.data(), n);
     length += n;
 }
 
-bool message::write_to(int fd, int* error) const
-{
-    return write_all(fd, text, length, error);
-}
+bool message::write_to(int fd, int* error) const { return write_all(fd, text, length, error); }
 
-std::size_t show_safely(std::string_view text, char* out)
-{
+std::size_t show_safely(std::string_view text, char* out) {
     constexpr std::size_t longest_shown = shown_max_length - texts::token_cut_short.size();
     const std::size_t length = text.size() < longest_shown ? text.size() : longest_shown;
-    for (std::size_t i = 0; i < length; ++i)
-        out[i] = text[i] >= ' ' && text[i] <= '~' ? text[i] : '?';
-    if (text.size() <= longest_shown)
-        return length;
+    for (std::size_t i = 0; i < length; ++i) out[i] = text[i] >= ' ' && text[i] <= '~' ? text[i] : '?';
+    if (text.size() <= longest_shown) return length;
     std::memcpy(out + length, texts::token_cut_short.data(), texts::token_cut_short.size());
     return shown_max_length;
 }
 
-message program_message()
-{
+message program_message() {
     message line;
     line.add(texts::program_prefix);
     return line;
 }
 
-void report_error(int error_fd, std::string_view what, int error)
-{
+void report_error(int error_fd, std::string_view what, int error) {
     message line = program_message();
     line.add(what);
     line.add(": ");
@@ -51,8 +42,7 @@ void report_error(int error_fd, std::string_view what, int error)
 }
 
 void report_at_line(int error_fd, std::size_t line_number, std::string_view first, std::string_view second,
-                    std::string_view third)
-{
+                    std::string_view third) {
     char digits[24];
     const char* const end = put_decimal(line_number, digits);
     message line = program_message();

@@ -39,8 +39,7 @@ struct digits {
     std::size_t length;
 };
 
-digits format(double value)
-{
+digits format(double value) {
     digits d;
     d.length = static_cast<std::size_t>(format_figure(value, d.text) - d.text);
     return d;
@@ -54,8 +53,7 @@ struct lines {
     char* at;
 };
 
-inline void make_room(lines& l, std::size_t size)
-{
+inline void make_room(lines& l, std::size_t size) {
     if (static_cast<std::size_t>(l.out.data + output_capacity - l.at) < size) {
         l.out.used = static_cast<std::size_t>(l.at - l.out.data);
         flush_output(l.out);
@@ -63,15 +61,13 @@ inline void make_room(lines& l, std::size_t size)
     }
 }
 
-inline void put(lines& l, std::string_view text)
-{
+inline void put(lines& l, std::string_view text) {
     make_room(l, text.size());
     std::memcpy(l.at, text.data(), text.size());
     l.at += text.size();
 }
 
-inline void put(lines& l, const figure_line& line, const digits& figure)
-{
+inline void put(lines& l, const figure_line& line, const digits& figure) {
     make_room(l, line.before.size() + sizeof figure.text + line.after.size());
     std::memcpy(l.at, line.before.data(), line.before.size());
     if (figure.length <= short_figure)
@@ -83,14 +79,10 @@ inline void put(lines& l, const figure_line& line, const digits& figure)
     l.at += line.after.size();
 }
 
-void end_lines(const lines& l)
-{
-    l.out.used = static_cast<std::size_t>(l.at - l.out.data);
-}
+void end_lines(const lines& l) { l.out.used = static_cast<std::size_t>(l.at - l.out.data); }
 
 // The header opens every cycle, pi line included.
-void put_header(output_buffer& out, const digits& pi_digits)
-{
+void put_header(output_buffer& out, const digits& pi_digits) {
     using namespace texts;
     lines l = {out, out.data + out.used};
     put(l, spacer);
@@ -105,8 +97,7 @@ void put_header(output_buffer& out, const digits& pi_digits)
 // The figures first, then the report's lines in the order they are read.
 // L4 is a copy of L3, and the Result the diameter again: their digits are
 // formatted once.
-void put_report(output_buffer& out, const mandrel_figures& f)
-{
+void put_report(output_buffer& out, const mandrel_figures& f) {
     using namespace texts;
     const digits height = format(f.coil_height);
     const digits width = format(f.window_width);
@@ -144,29 +135,22 @@ void put_report(output_buffer& out, const mandrel_figures& f)
 }
 
 // A row of the table: the inputs and the figures, as the report prints them.
-void put_row(output_buffer& out, const mandrel_figures& f)
-{
+void put_row(output_buffer& out, const mandrel_figures& f) {
     const double cells[] = {f.coil_height, f.window_width, f.offset_width, f.l1, f.l2, f.l3, f.l4, f.total_length};
     lines l = {out, out.data + out.used};
-    for (const double cell : cells)
-        put(l, texts::table_cell, format(cell));
+    for (const double cell : cells) put(l, texts::table_cell, format(cell));
     put(l, texts::table_last_cell, format(f.mandrel_diameter));
     end_lines(l);
 }
 
 // A quit word in any letter case, whatever the case of the word in the
 // table.
-bool is_quit_word(std::string_view token)
-{
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
+bool is_quit_word(std::string_view token) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (const std::string_view word : texts::quit_words) {
         std::size_t i = 0;
-        while (token.size() == word.size() && i < word.size() && lower(token[i]) == lower(word[i]))
-            ++i;
-        if (token.size() == word.size() && i == word.size())
-            return true;
+        while (token.size() == word.size() && i < word.size() && lower(token[i]) == lower(word[i])) ++i;
+        if (token.size() == word.size() && i == word.size()) return true;
     }
     return false;
 }
@@ -175,8 +159,7 @@ bool is_quit_word(std::string_view token)
 // error as well, with its line, after the report so far: where both
 // streams go to one place, the line stands where it belongs.
 void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, std::string_view shown,
-                std::string_view last)
-{
+                std::string_view last) {
     s.input_refused = true;
     if (s.tells_errors) {
         flush_output(s.out);
@@ -188,21 +171,17 @@ void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, s
 // rest of its line, and asked for again; a quit word ends the dialogue as
 // the end of input does.  At a terminal, what was taken is then shown
 // after the question.
-input_status read_number(dialogue_streams& s, std::string_view prompt, double* value)
-{
+input_status read_number(dialogue_streams& s, std::string_view prompt, double* value) {
     for (;;) {
         s.in.prompt = prompt;
         std::string_view token;
         input_status status = next_token(s.in, s.out, &token);
-        if (status != input_status::ok)
-            return status;
+        if (status != input_status::ok) return status;
         const bool number = parse_decimal(token, value);
         const bool quit = !number && is_quit_word(token);
         bool rest_skipped = false;
-        if (!number && !quit)
-            status = skip_line(s.in, s.out, &rest_skipped);
-        if (s.in.source != nullptr)
-            show_answer(s.in, s.out);
+        if (!number && !quit) status = skip_line(s.in, s.out, &rest_skipped);
+        if (s.in.source != nullptr) show_answer(s.in, s.out);
         if (number || quit) {
             s.quit = quit;
             return quit ? input_status::ended : status;
@@ -210,28 +189,23 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
         char safe[shown_max_length];
         const std::string_view shown(safe, show_safely(token, safe));
         if (!s.table) {
-            if (!at_line_start(s.out))
-                put_text(s.out, "\n");
+            if (!at_line_start(s.out)) put_text(s.out, "\n");
             put_text(s.out, texts::refusal_before_token);
             put_text(s.out, shown);
             put_text(s.out, texts::refusal_after_token);
-            if (rest_skipped)
-                put_text(s.out, texts::refusal_rest_skipped);
+            if (rest_skipped) put_text(s.out, texts::refusal_rest_skipped);
             put_text(s.out, prompt);
         }
         tell_error(s, s.in.token_line, texts::error_not_a_number, shown, texts::error_not_a_number_end);
-        if (status != input_status::ok)
-            return status;
+        if (status != input_status::ok) return status;
     }
 }
 
 // The pause between cycles, at a terminal only: the report stays until a
 // key is pressed (terminal.h), or whatever answers the next question
 // already comes.  False where the input ended there (Ctrl-D).
-bool pause_for_key(token_reader& in, output_buffer& out)
-{
-    if (!in.from_terminal)
-        return true;
+bool pause_for_key(token_reader& in, output_buffer& out) {
+    if (!in.from_terminal) return true;
     put_text(out, texts::pause_prompt);
     in.prompt = texts::pause_prompt;
     if (typed_ahead_ends_pause(in))
@@ -242,8 +216,7 @@ bool pause_for_key(token_reader& in, output_buffer& out)
     return !in.at_end || !only_blanks_unread(in);
 }
 
-cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits& pi_digits)
-{
+cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits& pi_digits) {
     if (!s.table) {
         put_header(s.out, pi_digits);
         put_text(s.out, texts::height_prompt);
@@ -262,8 +235,7 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits&
                        std::string_view(height.text, height.length), texts::error_unfinished_pair.after);
         }
     }
-    if (status != input_status::ok)
-        return status == input_status::ended ? cycle_end::input_ended : cycle_end::failed;
+    if (status != input_status::ok) return status == input_status::ended ? cycle_end::input_ended : cycle_end::failed;
     compute_mandrel(figures);
     if (s.table) {
         put_row(s.out, figures);
@@ -273,15 +245,12 @@ cycle_end run_cycle(dialogue_streams& s, mandrel_figures& figures, const digits&
     return pause_for_key(s.in, s.out) ? cycle_end::completed : cycle_end::ended_at_pause;
 }
 
-int run_dialogue_on(dialogue_streams& s)
-{
+int run_dialogue_on(dialogue_streams& s) {
     const digits pi_digits = format(pi);
     mandrel_figures figures = {};
-    if (s.table)
-        put_text(s.out, texts::table_header);
+    if (s.table) put_text(s.out, texts::table_header);
     cycle_end end = cycle_end::completed;
-    while (end == cycle_end::completed)
-        end = run_cycle(s, figures, pi_digits);
+    while (end == cycle_end::completed) end = run_cycle(s, figures, pi_digits);
     if (end == cycle_end::input_ended && !s.table)
         put_text(s.out, "\n"); // the shell's prompt then starts on a line of its own
     flush_output(s.out);
@@ -295,8 +264,7 @@ int run_dialogue_on(dialogue_streams& s)
 
 } // namespace
 
-int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form)
-{
+int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form) {
     // The buffers are larger than some platforms like on the stack; one
     // allocation serves the run, not cleared: every byte of them is
     // written before it is read.
@@ -322,7 +290,4 @@ int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form for
     return status;
 }
 
-int run_dialogue(report_form form)
-{
-    return run_dialogue_over(0, 1, 2, form);
-}
+int run_dialogue(report_form form) { return run_dialogue_over(0, 1, 2, form); }

@@ -18,10 +18,8 @@ struct figure_line {
     std::string_view after;
 
     consteval explicit figure_line(std::string_view line)
-        : before(line.substr(0, line.find("%lf"))), after(line.substr(before.size() + 3))
-    {
-        if (before.size() == line.size() || after.find("%lf") != std::string_view::npos)
-            std::abort();
+        : before(line.substr(0, line.find("%lf"))), after(line.substr(before.size() + 3)) {
+        if (before.size() == line.size() || after.find("%lf") != std::string_view::npos) std::abort();
     }
 };
 

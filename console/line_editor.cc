@@ -27,96 +27,68 @@ enum class action {
     newer
 };
 
-bool is_control(char c)
-{
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-}
+bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
-bool is_continuation(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // Cursor keys, Home, End and Delete as ECMA-48, xterm and the VT220 send
 // them, modifiers ignored ("ESC [ 1 ; 5 C"); Esc alone and Alt with a key
 // do nothing.
-action escape_action(std::string_view key)
-{
-    if (key.size() < 3 || (key[1] != '[' && key[1] != 'O'))
-        return action::none;
+action escape_action(std::string_view key) {
+    if (key.size() < 3 || (key[1] != '[' && key[1] != 'O')) return action::none;
     constexpr std::string_view finals = "ABCDHF";
     constexpr action by_final[] = {action::older, action::newer, action::right,
                                    action::left,  action::home,  action::end};
-    if (const std::size_t at = finals.find(key.back()); at != std::string_view::npos)
-        return by_final[at];
+    if (const std::size_t at = finals.find(key.back()); at != std::string_view::npos) return by_final[at];
     std::string_view number(key.data() + 2, key.size() - 3); // "ESC [ n ~" or "ESC [ n ; m ~"
     if (const std::size_t end = number.find(';'); end != std::string_view::npos)
         number = std::string_view(number.data(), end);
-    if (key.back() != '~')
-        return action::none;
-    if (number == "1" || number == "7")
-        return action::home;
-    if (number == "4" || number == "8")
-        return action::end;
+    if (key.back() != '~') return action::none;
+    if (number == "1" || number == "7") return action::home;
+    if (number == "4" || number == "8") return action::end;
     return number == "3" ? action::erase_here : action::none;
 }
 
 // A control character: the terminal's own erase, kill, word-erase and end
 // of file, the usual ones besides, and Ctrl-A, E, B and F as readline has
 // them; others do nothing.
-action control_action(const line_editor& e, char c)
-{
+action control_action(const line_editor& e, char c) {
     const int key = static_cast<unsigned char>(c);
-    if (c == '\r' || c == '\n')
-        return action::enter;
-    if (key == e.keys.end_of_input)
-        return action::end_of_input;
-    if (key == e.keys.erase || c == 0x7f || c == '\b')
-        return action::erase_back;
-    if (key == e.keys.kill || c == 0x15)
-        return action::kill_back;
-    if (key == e.keys.word_erase || c == 0x17)
-        return action::erase_word;
+    if (c == '\r' || c == '\n') return action::enter;
+    if (key == e.keys.end_of_input) return action::end_of_input;
+    if (key == e.keys.erase || c == 0x7f || c == '\b') return action::erase_back;
+    if (key == e.keys.kill || c == 0x15) return action::kill_back;
+    if (key == e.keys.word_erase || c == 0x17) return action::erase_word;
     constexpr std::string_view moves = "\x01\x05\x02\x06";
     constexpr action by_move[] = {action::home, action::end, action::left, action::right};
     const std::size_t at = moves.find(c);
     return at == std::string_view::npos ? action::none : by_move[at];
 }
 
-void set_line(line_editor& e, const char* text, std::size_t length)
-{
+void set_line(line_editor& e, const char* text, std::size_t length) {
     std::memmove(e.text, text, length);
     e.length = e.cursor = length;
 }
 
-void erase(line_editor& e, std::size_t from, std::size_t to)
-{
+void erase(line_editor& e, std::size_t from, std::size_t to) {
     std::memmove(e.text + from, e.text + to, e.length - to);
     e.length -= to - from;
     e.cursor = from;
 }
 
-std::size_t previous_character(const line_editor& e, std::size_t at)
-{
-    while (at > 0 && is_continuation(e.text[--at])) {
-    }
+std::size_t previous_character(const line_editor& e, std::size_t at) {
+    while (at > 0 && is_continuation(e.text[--at])) {}
     return at;
 }
 
-std::size_t next_character(const line_editor& e, std::size_t at)
-{
-    while (at < e.length && is_continuation(e.text[++at])) {
-    }
+std::size_t next_character(const line_editor& e, std::size_t at) {
+    while (at < e.length && is_continuation(e.text[++at])) {}
     return at < e.length ? at : e.length;
 }
 
-edited finish(line_editor& e, std::size_t done, std::size_t resume)
-{
+edited finish(line_editor& e, std::size_t done, std::size_t resume) {
     e.done = done;
     e.resume = resume;
     return edited::line;
@@ -124,11 +96,9 @@ edited finish(line_editor& e, std::size_t done, std::size_t resume)
 
 // Up (older) and Down (newer) through the lines kept; the line being
 // typed is saved meanwhile, and comes back after the newest.
-void recall(line_editor& e, bool older)
-{
+void recall(line_editor& e, bool older) {
     const std::size_t oldest = e.kept > history_lines ? e.kept - history_lines : 0;
-    if (e.browsed == (older ? oldest : e.kept))
-        return;
+    if (e.browsed == (older ? oldest : e.kept)) return;
     if (e.browsed == e.kept) {
         std::memcpy(e.saved, e.text, e.length);
         e.saved_length = e.length;
@@ -141,88 +111,60 @@ void recall(line_editor& e, bool older)
         set_line(e, e.history[slot], e.history_length[slot]);
 }
 
-edited apply(line_editor& e, action a)
-{
+edited apply(line_editor& e, action a) {
     switch (a) {
     case action::enter:
         for (std::size_t i = 0; i < e.length; ++i) {
-            if (!is_blank(e.text[i]))
-                return finish(e, e.length, e.length);
+            if (!is_blank(e.text[i])) return finish(e, e.length, e.length);
         }
         e.length = e.cursor = 0; // a blank line answers nothing
         break;
     case action::end_of_input:
-        if (e.length == 0)
-            return edited::end;
+        if (e.length == 0) return edited::end;
         [[fallthrough]];
-    case action::erase_here:
-        erase(e, e.cursor, next_character(e, e.cursor));
-        break;
-    case action::erase_back:
-        erase(e, previous_character(e, e.cursor), e.cursor);
-        break;
-    case action::kill_back:
-        erase(e, 0, e.cursor);
-        break;
+    case action::erase_here: erase(e, e.cursor, next_character(e, e.cursor)); break;
+    case action::erase_back: erase(e, previous_character(e, e.cursor), e.cursor); break;
+    case action::kill_back: erase(e, 0, e.cursor); break;
     case action::erase_word: {
         std::size_t start = e.cursor;
-        while (start > 0 && is_blank(e.text[start - 1]))
-            --start;
-        while (start > 0 && !is_blank(e.text[start - 1]))
-            --start;
+        while (start > 0 && is_blank(e.text[start - 1])) --start;
+        while (start > 0 && !is_blank(e.text[start - 1])) --start;
         erase(e, start, e.cursor);
         break;
     }
-    case action::left:
-        e.cursor = previous_character(e, e.cursor);
-        break;
-    case action::right:
-        e.cursor = next_character(e, e.cursor);
-        break;
-    case action::home:
-        e.cursor = 0;
-        break;
-    case action::end:
-        e.cursor = e.length;
-        break;
+    case action::left: e.cursor = previous_character(e, e.cursor); break;
+    case action::right: e.cursor = next_character(e, e.cursor); break;
+    case action::home: e.cursor = 0; break;
+    case action::end: e.cursor = e.length; break;
     case action::older:
-    case action::newer:
-        recall(e, a == action::older);
-        break;
-    case action::none:
-        break;
+    case action::newer: recall(e, a == action::older); break;
+    case action::none: break;
     }
     return edited::more;
 }
 
-int columns(std::string_view text)
-{
+int columns(std::string_view text) {
     int count = 0;
-    for (const char c : text)
-        count += is_control(c) ? 2 : !is_continuation(c);
+    for (const char c : text) count += is_control(c) ? 2 : !is_continuation(c);
     return count;
 }
 
-void move_cursor(output_buffer& screen, int count, char direction)
-{
+void move_cursor(output_buffer& screen, int count, char direction) {
     char sequence[32] = {'\x1b', '['};
     char* end = put_decimal(static_cast<unsigned>(count), sequence + 2);
     *end++ = direction;
-    if (count > 0)
-        put_text(screen, std::string_view(sequence, static_cast<std::size_t>(end - sequence)));
+    if (count > 0) put_text(screen, std::string_view(sequence, static_cast<std::size_t>(end - sequence)));
 }
 
 } // namespace
 
-void init_editor(line_editor& e, editing_keys keys)
-{
+void init_editor(line_editor& e, editing_keys keys) {
     e.keys = keys;
     e.in_paste = false;
     e.length = e.cursor = e.kept = e.browsed = 0;
 }
 
-edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, std::size_t* used)
-{
+edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, std::size_t* used) {
     edited result = edited::more;
     std::size_t at = 0;
     while (result == edited::more && at < pending.size()) {
@@ -235,19 +177,16 @@ edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, st
         }
         // A paste ends with its closing marker, whose rest is waited for
         // however long it takes.
-        if (m == marker::partial && (e.in_paste || !rest_overdue))
-            break;
+        if (m == marker::partial && (e.in_paste || !rest_overdue)) break;
         bool complete = true;
         const std::size_t length = e.in_paste ? 1 : first_key_length(rest, &complete);
-        if (!complete && !rest_overdue)
-            break;
+        if (!complete && !rest_overdue) break;
         const std::string_view key(rest.data(), length);
         if ((e.in_paste && key[0] != '\r' && key[0] != '\n') || key[0] == '\t' || !is_control(key[0])) {
             if (e.length + length > line_capacity) {
                 // Broken at the last blank; the key starts the next line.
                 std::size_t blank = e.length;
-                while (blank > 0 && !is_blank(e.text[blank - 1]))
-                    --blank;
+                while (blank > 0 && !is_blank(e.text[blank - 1])) --blank;
                 result = blank > 0 ? finish(e, blank - 1, blank) : finish(e, e.length, e.length);
                 break;
             }
@@ -265,13 +204,9 @@ edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, st
     return result;
 }
 
-std::string_view finished_line(const line_editor& e)
-{
-    return std::string_view(e.text, e.done);
-}
+std::string_view finished_line(const line_editor& e) { return std::string_view(e.text, e.done); }
 
-void next_line(line_editor& e)
-{
+void next_line(line_editor& e) {
     const std::size_t newest = (e.kept + history_lines - 1) % history_lines;
     const bool repeated =
         e.kept > 0 && finished_line(e) == std::string_view(e.history[newest], e.history_length[newest]);
@@ -284,8 +219,7 @@ void next_line(line_editor& e)
     set_line(e, e.text + e.resume, e.length - e.resume);
 }
 
-void put_shown(output_buffer& screen, std::string_view text)
-{
+void put_shown(output_buffer& screen, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (is_control(text[i])) {
@@ -299,8 +233,7 @@ void put_shown(output_buffer& screen, std::string_view text)
 }
 
 int draw_line(output_buffer& screen, std::string_view prompt, std::string_view text, std::size_t cursor, int width,
-              int cursor_row, bool fresh)
-{
+              int cursor_row, bool fresh) {
     move_cursor(screen, fresh ? 0 : cursor_row, 'A');
     put_text(screen, "\r");
     put_shown(screen, prompt);
@@ -308,8 +241,7 @@ int draw_line(output_buffer& screen, std::string_view prompt, std::string_view t
     const int end = columns(prompt) + columns(text);
     // A line that fills its last row leaves the cursor at the margin, where
     // terminals differ: a line end takes it to the next row on all alike.
-    if (end > 0 && end % width == 0)
-        put_text(screen, "\n");
+    if (end > 0 && end % width == 0) put_text(screen, "\n");
     put_text(screen, "\x1b[J");
     const int at = columns(prompt) + columns(std::string_view(text.data(), cursor));
     move_cursor(screen, end / width - at / width, 'A');

@@ -1,6 +1,3 @@
 #include "console/command_line.h"
 
-int main(int argc, char** argv)
-{
-    return run_command(argc, argv);
-}
+int main(int argc, char** argv) { return run_command(argc, argv); }

@@ -20,23 +20,18 @@ constexpr char digit_pairs[] = "000102030405060708091011121314151617181920212223
                                "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
                                "8081828384858687888990919293949596979899";
 
-int decimal_length(std::uint64_t n)
-{
+int decimal_length(std::uint64_t n) {
     int length = 1;
-    for (; n >= 10000; n /= 10000)
-        length += 4;
-    if (n >= 1000)
-        return length + 3;
-    if (n >= 100)
-        return length + 2;
+    for (; n >= 10000; n /= 10000) length += 4;
+    if (n >= 1000) return length + 3;
+    if (n >= 100) return length + 2;
     return n >= 10 ? length + 1 : length;
 }
 
 } // namespace
 
 // Written from the last digit back, straight into place.
-char* put_decimal(std::uint64_t n, char* out)
-{
+char* put_decimal(std::uint64_t n, char* out) {
     char* const end = out + decimal_length(n);
     char* p = end;
     while (n >= 100) {
@@ -55,8 +50,7 @@ char* put_decimal(std::uint64_t n, char* out)
 namespace {
 
 // Six decimals of a value below 10^6, zero-padded.
-char* put_six_decimals(std::uint32_t n, char* out)
-{
+char* put_six_decimals(std::uint32_t n, char* out) {
     const std::uint32_t high = n / 10000;
     const std::uint32_t rest = n % 10000;
     std::memcpy(out, digit_pairs + high * 2, 2);
@@ -67,26 +61,22 @@ char* put_six_decimals(std::uint32_t n, char* out)
 
 // round(fraction * 10^6 / 2^shift), half to even, for fraction < 2^shift
 // and fraction < 2^53.  The result is at most 10^6.
-std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
-{
+std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift) {
     // 10^6 is 15625 * 2^6, and fraction * 15625 < 2^(shift + 14) fits in 64
     // bits up to a shift of 50: every value of 4 or more, most of a report.
     if (shift <= 50) {
         const std::uint64_t scaled = fraction * 15625;
-        if (shift <= 6)
-            return static_cast<std::uint32_t>(scaled << (6 - shift));
+        if (shift <= 6) return static_cast<std::uint32_t>(scaled << (6 - shift));
         const int rest_bits = shift - 6;
         auto quotient = static_cast<std::uint32_t>(scaled >> rest_bits);
         const std::uint64_t rest = scaled & ((std::uint64_t{1} << rest_bits) - 1);
         const std::uint64_t half = std::uint64_t{1} << (rest_bits - 1);
-        if (rest > half || (rest == half && (quotient & 1) != 0))
-            ++quotient;
+        if (rest > half || (rest == half && (quotient & 1) != 0)) ++quotient;
         return quotient;
     }
     // The product is below 2^73, so from a shift of 75 on it is less than
     // a quarter and rounds to zero.
-    if (shift >= 75)
-        return 0;
+    if (shift >= 75) return 0;
     // fraction * 10^6 as high * 2^32 + low, in 64-bit parts, portable to
     // compilers without a 128-bit type: high is below 2^42.
     const std::uint64_t low_product = (fraction & 0xffffffffu) * million;
@@ -96,8 +86,7 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift)
     std::uint64_t quotient = high >> high_shift;
     const std::uint64_t rest = high & ((std::uint64_t{1} << high_shift) - 1);
     const std::uint64_t half = std::uint64_t{1} << (high_shift - 1);
-    if (rest > half || (rest == half && (!low_is_zero || (quotient & 1) != 0)))
-        ++quotient;
+    if (rest > half || (rest == half && (!low_is_zero || (quotient & 1) != 0))) ++quotient;
     return static_cast<std::uint32_t>(quotient);
 }
 
@@ -108,27 +97,23 @@ constexpr std::uint32_t billion = 1000000000;
 // groups[0, count) times 2^step, for a step of at most 29: each group
 // times 2^29 and a carry stays below 2^59, so the carry out of the last
 // group fits in one more.  Returns the new count.
-constexpr int double_groups(std::uint32_t* groups, int count, int step)
-{
+constexpr int double_groups(std::uint32_t* groups, int count, int step) {
     std::uint64_t carry = 0;
     for (int i = 0; i < count; ++i) {
         const std::uint64_t doubled = (std::uint64_t{groups[i]} << step) + carry;
         groups[i] = static_cast<std::uint32_t>(doubled % billion);
         carry = doubled / billion;
     }
-    if (carry != 0)
-        groups[count++] = static_cast<std::uint32_t>(carry);
+    if (carry != 0) groups[count++] = static_cast<std::uint32_t>(carry);
     return count;
 }
 
 // The groups that 2^1024, above every finite double, takes, worked out
 // while the program is compiled: format_large has room for exactly so many.
-consteval int groups_of_two_to_the_1024()
-{
+consteval int groups_of_two_to_the_1024() {
     std::uint32_t groups[64] = {1};
     int count = 1;
-    for (int shift = 1024; shift > 0; shift -= 29)
-        count = double_groups(groups, count, shift < 29 ? shift : 29);
+    for (int shift = 1024; shift > 0; shift -= 29) count = double_groups(groups, count, shift < 29 ? shift : 29);
     return count;
 }
 
@@ -142,10 +127,8 @@ consteval int groups_of_two_to_the_1024()
 
 // 2^64 and more, or infinite.  Such a value is an integer, m * 2^shift
 // with m below 2^53: written out in full, its groups doubled shift times.
-RARELY_CALLED char* format_large(std::uint64_t bits, char* out)
-{
-    if ((bits >> 63) != 0)
-        *out++ = '-';
+RARELY_CALLED char* format_large(std::uint64_t bits, char* out) {
+    if ((bits >> 63) != 0) *out++ = '-';
     const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
     if (biased_exponent == 0x7ff) {
         std::memcpy(out, "inf", 3);
@@ -160,8 +143,7 @@ RARELY_CALLED char* format_large(std::uint64_t bits, char* out)
     out = put_decimal(groups[count - 1], out);
     for (int i = count - 2; i >= 0; --i) {
         std::uint32_t g = groups[i];
-        for (int k = 8; k >= 0; --k, g /= 10)
-            out[k] = static_cast<char>('0' + g % 10);
+        for (int k = 8; k >= 0; --k, g /= 10) out[k] = static_cast<char>('0' + g % 10);
         out += 9;
     }
     std::memcpy(out, ".000000", 7);
@@ -170,8 +152,7 @@ RARELY_CALLED char* format_large(std::uint64_t bits, char* out)
 
 } // namespace
 
-char* format_figure(double value, char* out)
-{
+char* format_figure(double value, char* out) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t fraction_bits = bits & ((std::uint64_t{1} << 52) - 1);
@@ -182,11 +163,9 @@ char* format_figure(double value, char* out)
         return out + 3;
     }
     // 1023 + 64: from here on the value is 2^64 or more, or infinite.
-    if (biased_exponent >= 1087)
-        return format_large(bits, out);
+    if (biased_exponent >= 1087) return format_large(bits, out);
 
-    if ((bits >> 63) != 0)
-        *out++ = '-';
+    if ((bits >> 63) != 0) *out++ = '-';
     const std::uint64_t mantissa = biased_exponent == 0 ? fraction_bits : fraction_bits | (std::uint64_t{1} << 52);
     const int exponent = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
 

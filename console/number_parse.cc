@@ -13,18 +13,15 @@
 namespace {
 
 // The end of the run of digits that starts at p.
-const char* digits_end(const char* p, const char* end)
-{
-    while (p != end && static_cast<unsigned char>(*p - '0') < 10)
-        ++p;
+const char* digits_end(const char* p, const char* end) {
+    while (p != end && static_cast<unsigned char>(*p - '0') < 10) ++p;
     return p;
 }
 
 // Whether text, all of it, is a decimal without its sign: digits with an
 // optional point and more digits, or a point and digits; then, optionally,
 // "e" or "E", a sign if any, and digits.
-bool is_unsigned_decimal(std::string_view text)
-{
+bool is_unsigned_decimal(std::string_view text) {
     const char* const end = text.data() + text.size();
     const char* p = digits_end(text.data(), end);
     bool has_digits = p != text.data();
@@ -33,32 +30,25 @@ bool is_unsigned_decimal(std::string_view text)
         p = digits_end(fraction, end);
         has_digits = has_digits || p != fraction;
     }
-    if (!has_digits)
-        return false;
+    if (!has_digits) return false;
     if (p != end && (*p == 'e' || *p == 'E')) {
         ++p;
-        if (p != end && (*p == '+' || *p == '-'))
-            ++p;
+        if (p != end && (*p == '+' || *p == '-')) ++p;
         const char* const exponent = p;
         p = digits_end(exponent, end);
-        if (p == exponent)
-            return false;
+        if (p == exponent) return false;
     }
     return p == end;
 }
 
 } // namespace
 
-bool parse_decimal(std::string_view token, double* value)
-{
-    if (token.empty() || token.size() > longest_number)
-        return false;
+bool parse_decimal(std::string_view token, double* value) {
+    if (token.empty() || token.size() > longest_number) return false;
     const bool negative = token[0] == '-';
     std::string_view magnitude = token;
-    if (token[0] == '+' || token[0] == '-')
-        magnitude.remove_prefix(1);
-    if (!is_unsigned_decimal(magnitude))
-        return false;
+    if (token[0] == '+' || token[0] == '-') magnitude.remove_prefix(1);
+    if (!is_unsigned_decimal(magnitude)) return false;
     const char* const end = magnitude.data() + magnitude.size();
     double result = 0;
     constexpr fast_float::parse_options options(fast_float::chars_format::general, decimal_point);
@@ -66,8 +56,7 @@ bool parse_decimal(std::string_view token, double* value)
     // The library reads whole whatever the grammar takes.  Out of range,
     // newer versions of it say so, and give the infinity or the zero all
     // the same.
-    if (read.ptr != end || (read.ec != std::errc() && read.ec != std::errc::result_out_of_range))
-        return false;
+    if (read.ptr != end || (read.ec != std::errc() && read.ec != std::errc::result_out_of_range)) return false;
     *value = negative ? -result : result;
     return true;
 }

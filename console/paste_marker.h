@@ -15,12 +15,9 @@ inline constexpr std::size_t paste_marker_length = 6;
 enum class marker { none, opens, closes, partial };
 
 // Which marker bytes starts with.
-inline marker paste_marker_at(std::string_view bytes)
-{
-    if (bytes.starts_with(paste_opens))
-        return marker::opens;
-    if (bytes.starts_with(paste_closes))
-        return marker::closes;
+inline marker paste_marker_at(std::string_view bytes) {
+    if (bytes.starts_with(paste_opens)) return marker::opens;
+    if (bytes.starts_with(paste_closes)) return marker::closes;
     if (bytes.size() < paste_marker_length && (paste_opens.starts_with(bytes) || paste_closes.starts_with(bytes)))
         return bytes.empty() ? marker::none : marker::partial;
     return marker::none;

@@ -9,8 +9,7 @@ namespace {
 
 // Blank, tab, newline, vertical tab, form feed or carriage return: asked
 // of every byte read, so tested as one bit of a mask.
-bool is_space(char c)
-{
+bool is_space(char c) {
     constexpr std::uint64_t spaces = std::uint64_t{1} << ' ' | std::uint64_t{1} << '\t' | std::uint64_t{1} << '\n' |
                                      std::uint64_t{1} << '\v' | std::uint64_t{1} << '\f' | std::uint64_t{1} << '\r';
     const auto byte = static_cast<unsigned char>(c);
@@ -19,8 +18,7 @@ bool is_space(char c)
 
 // Moves the unread bytes to the front, so that the rest of the buffer is
 // free for reading.
-void make_room(token_reader& in)
-{
+void make_room(token_reader& in) {
     if (in.next > 0) {
         std::memmove(in.data, in.data + in.next, in.end - in.next);
         in.end -= in.next;
@@ -31,22 +29,16 @@ void make_room(token_reader& in)
 
 // Waits for more input, once the question is on the screen.  Only called
 // with the buffer used up, so there is room for a read or a line.
-input_status fill_reader(token_reader& in, output_buffer& out)
-{
-    if (in.error != 0)
-        return input_status::failed;
-    if (in.at_end)
-        return input_status::ended;
+input_status fill_reader(token_reader& in, output_buffer& out) {
+    if (in.error != 0) return input_status::failed;
+    if (in.at_end) return input_status::ended;
     make_room(in);
     // Whoever is at the other end sees the question before we wait for
     // the answer; input already buffered is used without a flush.
-    if (!flush_output(out))
-        return input_status::failed;
-    if (in.source != nullptr)
-        return in.source(in, out);
+    if (!flush_output(out)) return input_status::failed;
+    if (in.source != nullptr) return in.source(in, out);
     const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
-    if (n < 0)
-        return input_status::failed;
+    if (n < 0) return input_status::failed;
     if (n == 0) {
         in.at_end = true;
         return input_status::ended;
@@ -57,8 +49,7 @@ input_status fill_reader(token_reader& in, output_buffer& out)
 
 } // namespace
 
-void init_reader(token_reader& in, int fd)
-{
+void init_reader(token_reader& in, int fd) {
     in.fd = fd;
     in.from_terminal = is_terminal(fd);
     in.error = 0;
@@ -73,24 +64,19 @@ void init_reader(token_reader& in, int fd)
     in.shown = 0;
 }
 
-input_status next_token(token_reader& in, output_buffer& out, std::string_view* token)
-{
+input_status next_token(token_reader& in, output_buffer& out, std::string_view* token) {
     for (;;) {
-        while (in.next < in.end && is_space(in.data[in.next]))
-            in.line += in.data[in.next++] == '\n';
-        if (in.next < in.end)
-            break;
+        while (in.next < in.end && is_space(in.data[in.next])) in.line += in.data[in.next++] == '\n';
+        if (in.next < in.end) break;
         const input_status status = fill_reader(in, out);
-        if (status != input_status::ok)
-            return status;
+        if (status != input_status::ok) return status;
     }
     std::size_t kept = 0;
     in.line_ended = false;
     in.token_line = in.line;
     for (;;) {
         const std::size_t start = in.next;
-        while (in.next < in.end && !is_space(in.data[in.next]))
-            ++in.next;
+        while (in.next < in.end && !is_space(in.data[in.next])) ++in.next;
         const std::size_t room = sizeof in.token - kept;
         const std::size_t take = in.next - start < room ? in.next - start : room;
         std::memcpy(in.token + kept, in.data + start, take);
@@ -103,24 +89,20 @@ input_status next_token(token_reader& in, output_buffer& out, std::string_view* 
             break;
         }
         const input_status status = fill_reader(in, out);
-        if (status == input_status::ended)
-            break; // the last token needs no blank after it
-        if (status != input_status::ok)
-            return status;
+        if (status == input_status::ended) break; // the last token needs no blank after it
+        if (status != input_status::ok) return status;
     }
     *token = std::string_view(in.token, kept);
     return input_status::ok;
 }
 
-input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
-{
+input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text) {
     *skipped_text = false;
     while (!in.line_ended) {
         const void* newline = std::memchr(in.data + in.next, '\n', in.end - in.next);
         const std::size_t end =
             newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - in.data) : in.end;
-        while (in.next < end && !*skipped_text)
-            *skipped_text = !is_space(in.data[in.next++]);
+        while (in.next < end && !*skipped_text) *skipped_text = !is_space(in.data[in.next++]);
         in.next = end;
         if (in.next < in.end) {
             ++in.next;
@@ -133,17 +115,14 @@ input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
     return input_status::ok;
 }
 
-bool only_blanks_unread(const token_reader& in)
-{
+bool only_blanks_unread(const token_reader& in) {
     for (std::size_t i = in.next; i < in.end; ++i) {
-        if (!is_space(in.data[i]))
-            return false;
+        if (!is_space(in.data[i])) return false;
     }
     return true;
 }
 
-void drop_unread(token_reader& in)
-{
+void drop_unread(token_reader& in) {
     in.next = in.end;
     in.shown = in.end;
 }

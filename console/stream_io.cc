@@ -3,12 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
-bool write_all(int fd, const char* data, std::size_t size, int* error, write_function write)
-{
+bool write_all(int fd, const char* data, std::size_t size, int* error, write_function write) {
     while (size > 0) {
         const long n = write(fd, data, size, error);
-        if (n < 0)
-            return false;
+        if (n < 0) return false;
         if (n == 0) {
             // A write that moves nothing would loop forever; call it what
             // the disk-full case would have said.
@@ -21,7 +19,4 @@ bool write_all(int fd, const char* data, std::size_t size, int* error, write_fun
     return true;
 }
 
-const char* describe_error(int error)
-{
-    return std::strerror(error);
-}
+const char* describe_error(int error) { return std::strerror(error); }

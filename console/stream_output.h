@@ -31,24 +31,20 @@ bool flush_output(output_buffer& out);
 
 // Makes sure that room bytes fit behind what is gathered; room is at most
 // output_capacity.
-inline void reserve_output(output_buffer& out, std::size_t room)
-{
-    if (output_capacity - out.used < room)
-        flush_output(out);
+inline void reserve_output(output_buffer& out, std::size_t room) {
+    if (output_capacity - out.used < room) flush_output(out);
 }
 
 // Appends text, which is at most output_capacity bytes: every text of the
 // dialogue is far smaller.
-inline void put_text(output_buffer& out, std::string_view text)
-{
+inline void put_text(output_buffer& out, std::string_view text) {
     reserve_output(out, text.size());
     std::memcpy(out.data + out.used, text.data(), text.size());
     out.used += text.size();
 }
 
 // Whether what is written so far leaves the cursor at the start of a line.
-inline bool at_line_start(const output_buffer& out)
-{
+inline bool at_line_start(const output_buffer& out) {
     return out.used > 0 ? out.data[out.used - 1] == '\n' : out.flushed_at_line_start;
 }
 

@@ -63,13 +63,11 @@ struct terminal_state {
 
 terminal_state t;
 
-std::size_t least(int count, std::size_t room)
-{
+std::size_t least(int count, std::size_t room) {
     return static_cast<std::size_t>(count) < room ? static_cast<std::size_t>(count) : room;
 }
 
-bool in_foreground()
-{
+bool in_foreground() {
     // Where standard input is no controlling terminal (setsid), no job
     // control applies: always in the foreground.
     const pid_t group = tcgetpgrp(t.fd);
@@ -78,39 +76,30 @@ bool in_foreground()
 
 // The handled signals held off, and SIGTTOU, which a change of the mode
 // from the background would raise (in_foreground is asked first).
-sigset_t hold()
-{
+sigset_t hold() {
     sigset_t held;
     sigset_t previous;
     sigemptyset(&held);
-    for (const int s : handled_signals)
-        sigaddset(&held, s);
+    for (const int s : handled_signals) sigaddset(&held, s);
     sigaddset(&held, SIGTTOU);
     sigprocmask(SIG_BLOCK, &held, &previous);
     return previous;
 }
 
-void release(const sigset_t& previous)
-{
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
-}
+void release(const sigset_t& previous) { sigprocmask(SIG_SETMASK, &previous, nullptr); }
 
 // Safe in a handler, as is put_back.  A screen that fails now fails again
 // at the next write, which tells.
-void take_up()
-{
+void take_up() {
     if (!t.ours_on && in_foreground() && tcsetattr(t.fd, TCSANOW, &t.ours) == 0) {
         t.ours_on = 1;
-        if (write(t.screen_fd, "\x1b[?2004h", 8) < 0) {
-        }
+        if (write(t.screen_fd, "\x1b[?2004h", 8) < 0) {}
     }
 }
 
-void put_back()
-{
+void put_back() {
     if (t.ours_on && in_foreground()) {
-        if (write(t.screen_fd, "\x1b[?2004l", 8) < 0) {
-        }
+        if (write(t.screen_fd, "\x1b[?2004l", 8) < 0) {}
         tcsetattr(t.fd, TCSANOW, &t.found);
     }
     t.ours_on = 0;
@@ -118,8 +107,7 @@ void put_back()
 
 // A stop stops and an end ends, as without the handler, once the terminal
 // is put back; SIGCONT takes it up again.
-void on_signal(int signal_number)
-{
+void on_signal(int signal_number) {
     const int saved_errno = errno;
     if (signal_number == SIGCONT) {
         take_up();
@@ -131,12 +119,10 @@ void on_signal(int signal_number)
         while (signal_number == SIGTSTP && t.ours_on && ioctl(t.fd, FIONREAD, &unread) == 0 && unread > 0) {
             const ssize_t n =
                 read(t.fd, t.keep + t.kept, least(unread, sizeof t.keep - static_cast<std::size_t>(t.kept)));
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             t.kept = t.kept + static_cast<int>(n);
         }
-        if ((signal_number == SIGINT || signal_number == SIGQUIT) && t.ours_on)
-            tcflush(t.fd, TCIFLUSH);
+        if ((signal_number == SIGINT || signal_number == SIGQUIT) && t.ours_on) tcflush(t.fd, TCIFLUSH);
         put_back();
         struct sigaction plain = {};
         struct sigaction ours = {};
@@ -162,19 +148,16 @@ void on_signal(int signal_number)
 // of a second at most, for the reader to have shown the question.  Lines
 // that come in a burst (a paste, lines typed ahead) are taken as fast as
 // they come, without waiting for the reader line by line.
-void wait_for_reader(output_buffer& out)
-{
+void wait_for_reader(output_buffer& out) {
     int unread = 0;
-    if (!t.through_pipe || !flush_output(out))
-        return;
+    if (!t.through_pipe || !flush_output(out)) return;
     for (int waits = 0; waits < 100 && ioctl(out.fd, FIONREAD, &unread) == 0 && unread > 0; ++waits)
         poll(nullptr, 0, 1);
     poll(nullptr, 0, 2); // and the reader's write
 }
 
 // The prompt and, at a question, the line as it stands.
-void draw(bool fresh)
-{
+void draw(bool fresh) {
     const std::string_view text = t.at_question ? std::string_view(t.editor.text, t.editor.length) : "";
     winsize size = {};
     const int width = ioctl(t.screen_fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
@@ -185,8 +168,7 @@ void draw(bool fresh)
 
 // Reads, behind the keys not yet taken, what the terminal held at a stop
 // and what it has now, never waiting.  False at the end or an error.
-bool read_keys(token_reader& in)
-{
+bool read_keys(token_reader& in) {
     const sigset_t previous = hold();
     const std::size_t kept = static_cast<std::size_t>(t.kept);
     const std::size_t moved = kept < keys_capacity - t.keys_length ? kept : keys_capacity - t.keys_length;
@@ -201,18 +183,15 @@ bool read_keys(token_reader& in)
         const std::size_t room = keys_capacity - t.keys_length;
         const bool counted = ioctl(t.fd, FIONREAD, &unread) == 0 && unread > 0;
         const ssize_t n = read(t.fd, t.keys + t.keys_length, counted ? least(unread, room) : room);
-        if (n > 0)
-            t.keys_length += static_cast<std::size_t>(n);
+        if (n > 0) t.keys_length += static_cast<std::size_t>(n);
         in.at_end = n == 0;
-        if (n < 0 && errno != EINTR && errno != EAGAIN)
-            in.error = errno;
+        if (n < 0 && errno != EINTR && errno != EAGAIN) in.error = errno;
     }
     release(previous);
     return !in.at_end && in.error == 0;
 }
 
-void drop_keys(std::size_t count)
-{
+void drop_keys(std::size_t count) {
     std::memmove(t.keys, t.keys + count, t.keys_length - count);
     t.keys_length -= count;
 }
@@ -221,12 +200,10 @@ enum class waited { readable, time_up, failed };
 
 // Waits until the terminal has something to read, or limit_ms (-1: no
 // limit) have passed, doing meanwhile what job control asks.
-waited wait_for_terminal(token_reader& in, int limit_ms)
-{
+waited wait_for_terminal(token_reader& in, int limit_ms) {
     for (;;) {
         char notes[64];
-        while (read(t.notes[0], notes, sizeof notes) > 0) {
-        }
+        while (read(t.notes[0], notes, sizeof notes) > 0) {}
         if (!in_foreground()) {
             // Stopped as a reader in the background is (SIGTTIN), until fg;
             // where that signal is ignored, it looks again now and then.
@@ -246,8 +223,7 @@ waited wait_for_terminal(token_reader& in, int limit_ms)
         }
         const bool kept = t.kept > 0;
         release(previous);
-        if (kept)
-            return waited::readable;
+        if (kept) return waited::readable;
         if (!flush_output(*t.screen)) {
             in.error = t.screen->error;
             return waited::failed;
@@ -258,16 +234,14 @@ waited wait_for_terminal(token_reader& in, int limit_ms)
             in.error = errno;
             return waited::failed;
         }
-        if (n == 0 || (n > 0 && ready[0].revents != 0))
-            return n == 0 ? waited::time_up : waited::readable;
+        if (n == 0 || (n > 0 && ready[0].revents != 0)) return n == 0 ? waited::time_up : waited::readable;
     }
 }
 
 // The reader's source at a question: the editor takes the keys, those
 // typed ahead first, until a line is finished.  The line is drawn only
 // before a wait, so that a paste is drawn once, by show_answer.
-input_status read_line(token_reader& in, output_buffer& out)
-{
+input_status read_line(token_reader& in, output_buffer& out) {
     t.prompt = t.prompts_shown ? in.prompt : std::string_view();
     t.at_question = true;
     t.drawn = false;
@@ -278,8 +252,7 @@ input_status read_line(token_reader& in, output_buffer& out)
         drop_keys(used);
         if (e != edited::more) {
             t.at_question = false;
-            if (t.drawn)
-                draw(false); // cleared: show_answer shows what the dialogue took of it
+            if (t.drawn) draw(false); // cleared: show_answer shows what the dialogue took of it
             t.burst = t.editor.in_paste || t.keys_length > 0;
             if (e == edited::end) {
                 in.at_end = true;
@@ -309,8 +282,7 @@ input_status read_line(token_reader& in, output_buffer& out)
 
 } // namespace
 
-void open_terminal(token_reader& in, output_buffer& out)
-{
+void open_terminal(token_reader& in, output_buffer& out) {
     struct stat input = {};
     struct stat output = {};
     if (!in.from_terminal || tcgetattr(in.fd, &t.found) != 0 || fstat(in.fd, &input) != 0 ||
@@ -329,8 +301,7 @@ void open_terminal(token_reader& in, output_buffer& out)
         t.through_pipe = t.prompts_shown = S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
     }
     // Nowhere to show the line: the terminal's own line mode stays.
-    if (t.screen_fd < 0 || pipe(t.notes) != 0)
-        return;
+    if (t.screen_fd < 0 || pipe(t.notes) != 0) return;
     for (const int fd : t.notes) {
         fcntl(fd, F_SETFD, FD_CLOEXEC);
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -340,35 +311,29 @@ void open_terminal(token_reader& in, output_buffer& out)
     t.ours.c_lflag = (t.ours.c_lflag & static_cast<tcflag_t>(~(ICANON | ECHO | IEXTEN))) | NOFLSH;
     t.ours.c_cc[VMIN] = 1;
     t.ours.c_cc[VTIME] = 0;
-    const auto key = [](cc_t c) {
-        return c == _POSIX_VDISABLE ? -1 : static_cast<int>(c);
-    };
+    const auto key = [](cc_t c) { return c == _POSIX_VDISABLE ? -1 : static_cast<int>(c); };
     init_editor(t.editor, {key(t.found.c_cc[VERASE]), key(t.found.c_cc[VKILL]), key(t.found.c_cc[VWERASE]),
                            key(t.found.c_cc[VEOF])});
     struct sigaction action = {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
-    for (const int s : handled_signals)
-        sigaddset(&action.sa_mask, s);
+    for (const int s : handled_signals) sigaddset(&action.sa_mask, s);
     sigaddset(&action.sa_mask, SIGTTOU);
     const sigset_t previous = hold();
     for (int i = 0; i < handled_count; ++i) {
         sigaction(handled_signals[i], nullptr, &t.previous[i]);
-        if (t.previous[i].sa_handler != SIG_IGN)
-            sigaction(handled_signals[i], &action, nullptr);
+        if (t.previous[i].sa_handler != SIG_IGN) sigaction(handled_signals[i], &action, nullptr);
     }
     take_up();
     release(previous);
     in.source = read_line;
 }
 
-void close_terminal(token_reader& in, output_buffer&)
-{
+void close_terminal(token_reader& in, output_buffer&) {
     if (t.fd >= 0) {
         const sigset_t previous = hold();
         put_back();
-        for (int i = 0; i < handled_count; ++i)
-            sigaction(handled_signals[i], &t.previous[i], nullptr);
+        for (int i = 0; i < handled_count; ++i) sigaction(handled_signals[i], &t.previous[i], nullptr);
         release(previous);
         close(t.notes[0]);
         close(t.notes[1]);
@@ -382,20 +347,14 @@ void close_terminal(token_reader& in, output_buffer&)
     in.source = nullptr;
 }
 
-void show_answer(token_reader& in, output_buffer& out)
-{
-    const auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    };
+void show_answer(token_reader& in, output_buffer& out) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
     std::size_t from = in.shown < in.next ? in.shown : in.next;
     std::size_t to = in.next;
-    while (from < to && blank(in.data[from]))
-        ++from;
-    while (to > from && blank(in.data[to - 1]))
-        --to;
+    while (from < to && blank(in.data[from])) ++from;
+    while (to > from && blank(in.data[to - 1])) --to;
     in.shown = in.next;
-    if (!t.burst)
-        wait_for_reader(out);
+    if (!t.burst) wait_for_reader(out);
     if (t.stopped) {
         // Stopped since the question was written: the shell wrote since.
         t.stopped = 0;
@@ -404,12 +363,10 @@ void show_answer(token_reader& in, output_buffer& out)
     }
     put_shown(*t.screen, std::string_view(in.data + from, to - from));
     put_text(*t.screen, "\n");
-    if (t.screen != &out)
-        flush_output(*t.screen);
+    if (t.screen != &out) flush_output(*t.screen);
 }
 
-void wait_for_key_press(token_reader& in, output_buffer& out)
-{
+void wait_for_key_press(token_reader& in, output_buffer& out) {
     if (t.fd < 0) {
         flush_output(out); // the terminal's own line mode: no key can be had alone
         return;
@@ -420,21 +377,18 @@ void wait_for_key_press(token_reader& in, output_buffer& out)
     bool& paste = t.editor.in_paste;
     // Keys there before the prompt shows were typed ahead.
     const bool typed_ahead = !read_keys(in) || keys_answer(std::string_view(t.keys, t.keys_length), &paste);
-    if (!flush_output(out) || typed_ahead)
-        return;
+    if (!flush_output(out) || typed_ahead) return;
     t.keys_length = 0;
     for (bool overdue = false;;) {
         // In a paste all is the next questions' but its closing marker,
         // whose rest is waited for as long as it takes.
         const std::string_view arrived(t.keys, t.keys_length);
         const marker m = paste_marker_at(arrived);
-        if (paste && m != marker::closes && m != marker::partial && !arrived.empty())
-            return;
+        if (paste && m != marker::closes && m != marker::partial && !arrived.empty()) return;
         const pause_verdict v = paste && m != marker::closes
                                     ? pause_verdict{arrived_as::nothing_yet, 0}
                                     : judge_terminal_bytes(arrived, t.editor.keys.end_of_input, overdue);
-        if (v.kind == arrived_as::more_than_a_key)
-            return;
+        if (v.kind == arrived_as::more_than_a_key) return;
         drop_keys(v.count);
         if (v.kind == arrived_as::blank) {
             paste = false; // the end of a paste, no key

@@ -24,8 +24,7 @@ static_assert(FLT_EVAL_METHOD == 0, "the figures need each operation rounded to 
 #pragma STDC FP_CONTRACT OFF
 #endif
 
-void compute_mandrel(mandrel_figures& f)
-{
+void compute_mandrel(mandrel_figures& f) {
     f.half_height = f.coil_height * 0.5;
     f.offset_width = f.window_width * 0.5;
     f.l1 = f.half_height * pi;
