@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "console/number_parse.h" // the decimal point, the same for what is read and what is written
+
 // A report prints ten numbers a cycle, eight of them distinct, so this is
 // the program's hot path.  Below 2^64 the six decimals of a binary64 value
 // m * 2^e come out exactly from integer arithmetic: the integer part is m
@@ -146,8 +148,9 @@ RARELY_CALLED char* format_large(std::uint64_t bits, char* out) {
         for (int k = 8; k >= 0; --k, g /= 10) out[k] = static_cast<char>('0' + g % 10);
         out += 9;
     }
-    std::memcpy(out, ".000000", 7);
-    return out + 7;
+    *out++ = decimal_point;
+    std::memset(out, '0', 6);
+    return out + 6;
 }
 
 } // namespace
@@ -185,6 +188,6 @@ char* format_figure(double value, char* out) {
         }
     }
     out = put_decimal(integer_part, out);
-    *out++ = '.';
+    *out++ = decimal_point;
     return put_six_decimals(decimals, out);
 }
