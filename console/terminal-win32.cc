@@ -54,11 +54,20 @@ bool take_events(HANDLE console, std::size_t count) {
     return count == 0 || ReadConsoleInputW(console, records, static_cast<DWORD>(count), &taken) != 0;
 }
 
+// Ctrl-C and Ctrl-Break end the program as a console program ended by
+// them ends, with the status that says so, wherever it waits.
+BOOL WINAPI on_control(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) ExitProcess(STATUS_CONTROL_C_EXIT);
+    return FALSE;
+}
+
 } // namespace
 
 // The console echoes and edits lines as the program reads them, and keeps
 // their history: no mode to take up, and nothing for the program to show.
-void open_terminal(token_reader&, output_buffer&) {}
+void open_terminal(token_reader& in, output_buffer&) {
+    if (in.from_terminal) SetConsoleCtrlHandler(on_control, TRUE);
+}
 
 void close_terminal(token_reader&, output_buffer&) {}
 
