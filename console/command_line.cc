@@ -26,6 +26,11 @@ int answer(const message& text) {
 int help() {
     message text;
     text.add(texts::usage);
+    for (const std::string_view word : texts::quit_words) {
+        text.add(word == texts::quit_words[0] ? "  " : ", ");
+        text.add(word);
+    }
+    text.add(texts::usage_options);
     for (const exit_status_meaning& line : exit_statuses) {
         char number[24] = {' '};
         const char* const end = put_decimal(static_cast<unsigned>(line.status), number + 1);
@@ -66,7 +71,7 @@ int run_command(int argc, const char* const* argv) {
     bool table = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") return help();
+        if (argument == "--help" || argument == "-h" || argument == "/?") return help();
         if (argument == "--version") return version();
         if (argument == "--csv")
             table = true;

@@ -20,7 +20,8 @@ inline constexpr exit_status_meaning exit_statuses[] = {
     {exit_done, "the input ended, or a quit word came, and nothing was refused"},
     {exit_failed, "the input could not be read, or the report could not be written"},
     {exit_usage, "an argument it does not take"},
-    {exit_input_refused, "sizes from a file or a pipe, or for --csv, were refused"},
+    {exit_input_refused, "sizes from a file or a pipe, or for --csv, were refused, or the input ended\n"
+                         "    after a coil height without its window width"},
 };
 
 // Text the program shows that came from outside (a refused token, an

@@ -179,6 +179,7 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
         if (status != input_status::ok) return status;
         const bool number = parse_decimal(token, value);
         const bool quit = !number && is_quit_word(token);
+        const bool too_long = too_long_for_a_number(token);
         bool rest_skipped = false;
         if (!number && !quit) status = skip_line(s.in, s.out, &rest_skipped);
         if (s.in.source != nullptr) show_answer(s.in, s.out);
@@ -190,13 +191,14 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
         const std::string_view shown(safe, show_safely(token, safe));
         if (!s.table) {
             if (!at_line_start(s.out)) put_text(s.out, "\n");
-            put_text(s.out, texts::refusal_before_token);
+            put_text(s.out, too_long ? texts::too_long_before_token : texts::refusal_before_token);
             put_text(s.out, shown);
-            put_text(s.out, texts::refusal_after_token);
+            put_text(s.out, too_long ? texts::too_long_after_token : texts::refusal_after_token);
             if (rest_skipped) put_text(s.out, texts::refusal_rest_skipped);
             put_text(s.out, prompt);
         }
-        tell_error(s, s.in.token_line, texts::error_not_a_number, shown, texts::error_not_a_number_end);
+        tell_error(s, s.in.token_line, too_long ? texts::error_too_long : texts::error_not_a_number, shown,
+                   texts::error_not_a_number_end);
         if (status != input_status::ok) return status;
     }
 }

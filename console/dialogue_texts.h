@@ -70,7 +70,11 @@ inline constexpr std::string_view refusal_before_token = "Not a number: \"";
 inline constexpr std::string_view refusal_after_token  = "\" (write digits, with a point for decimals, as in 12.5) \n";
 inline constexpr std::string_view refusal_rest_skipped = "The rest of that line was skipped too. \n";
 inline constexpr std::string_view token_cut_short      = "...";
+// And one that is a number but for its length:
+inline constexpr std::string_view too_long_before_token = "Too long for a number: \"";
+inline constexpr std::string_view too_long_after_token  = "\" (a number has at most 4096 characters) \n";
 // clang-format on
+static_assert(longest_number == 4096, "the refusal of a long number names the longest number's length");
 // The notice's example is written with the decimal point the reader takes.
 inline constexpr char example_number[] = {'1', '2', decimal_point, '5'};
 static_assert(refusal_after_token.find(std::string_view(example_number, sizeof example_number)) !=
@@ -78,7 +82,8 @@ static_assert(refusal_after_token.find(std::string_view(example_number, sizeof e
               "the refusal's example of a number has the decimal point that the reader takes");
 // clang-format off
 
-// Words that end the dialogue where a number is asked for, in any case.
+// Words that end the dialogue where a number is asked for, in any letter
+// case; --help lists them.
 inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 
 // On standard error, after the program's name, where the sizes come from
@@ -88,6 +93,7 @@ inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 inline constexpr std::string_view program_prefix         = "vorlane: ";
 inline constexpr std::string_view error_at_line          = "line ";
 inline constexpr std::string_view error_not_a_number     = ": not a number: \"";
+inline constexpr std::string_view error_too_long         = ": too long for a number: \"";
 inline constexpr std::string_view error_not_a_number_end = "\"\n";
 inline constexpr figure_line      error_unfinished_pair  {": the input ended after the coil height %lf, before its window width\n"};
 
@@ -115,15 +121,18 @@ inline constexpr std::string_view usage = "Usage: vorlane [--csv]\n"
                                           "report, any key asks again.  Or give a table of sizes on standard input,\n"
                                           "two numbers per coil: it runs straight through, without pausing.\n"
                                           "\n"
-                                          "To end it, type q, quit or exit where a number is asked for, or press\n"
-                                          "Ctrl-D (on Windows Ctrl-Z, then Enter), or Ctrl-C.\n"
-                                          "\n"
-                                          "      --csv      write a table for spreadsheets instead: CSV, a header\n"
-                                          "                 row, then one row of figures per coil\n"
-                                          "  -h, --help     show this text\n"
-                                          "      --version  show the version\n"
-                                          "\n"
-                                          "Exit status:\n";
+                                          "To end it, press Ctrl-D (on Windows Ctrl-Z, then Enter) or Ctrl-C, or\n"
+                                          "type one of these words where a number is asked for, in any letter case:\n";
+// The quit words, then:
+inline constexpr std::string_view usage_options =
+    "\n"
+    "\n"
+    "      --csv      write a table for spreadsheets instead: CSV, a header\n"
+    "                 row, then one row of figures per coil\n"
+    "  -h, --help     show this text (also /?)\n"
+    "      --version  show the version\n"
+    "\n"
+    "Exit status:\n";
 inline constexpr std::string_view usage_end =
     "\nThe manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
 

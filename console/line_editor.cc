@@ -11,21 +11,7 @@
 
 namespace {
 
-enum class action {
-    none,
-    enter,
-    end_of_input,
-    erase_back,
-    erase_here,
-    kill_back,
-    erase_word,
-    left,
-    right,
-    home,
-    end,
-    older,
-    newer
-};
+enum class action { none, enter, eof, erase, erase_next, kill, kill_word, left, right, home, end, older, newer };
 
 bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
@@ -33,22 +19,16 @@ bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// Cursor keys, Home, End and Delete as ECMA-48, xterm and the VT220 send
-// them, modifiers ignored ("ESC [ 1 ; 5 C"); Esc alone and Alt with a key
-// do nothing.
+// The cursor keys, Home and End as ECMA-48 and xterm send them, whatever
+// the modifiers ("ESC [ 1 ; 5 C"), and Delete; Esc alone, Alt with a key
+// and the other keys do nothing.
 action escape_action(std::string_view key) {
-    if (key.size() < 3 || (key[1] != '[' && key[1] != 'O')) return action::none;
     constexpr std::string_view finals = "ABCDHF";
     constexpr action by_final[] = {action::older, action::newer, action::right,
                                    action::left,  action::home,  action::end};
-    if (const std::size_t at = finals.find(key.back()); at != std::string_view::npos) return by_final[at];
-    std::string_view number(key.data() + 2, key.size() - 3); // "ESC [ n ~" or "ESC [ n ; m ~"
-    if (const std::size_t end = number.find(';'); end != std::string_view::npos)
-        number = std::string_view(number.data(), end);
-    if (key.back() != '~') return action::none;
-    if (number == "1" || number == "7") return action::home;
-    if (number == "4" || number == "8") return action::end;
-    return number == "3" ? action::erase_here : action::none;
+    const std::size_t at = finals.find(key.back());
+    if (key == "\x1b[3~") return action::erase_next;
+    return key.size() < 3 || (key[1] != '[' && key[1] != 'O') || at == finals.npos ? action::none : by_final[at];
 }
 
 // A control character: the terminal's own erase, kill, word-erase and end
@@ -57,10 +37,10 @@ action escape_action(std::string_view key) {
 action control_action(const line_editor& e, char c) {
     const int key = static_cast<unsigned char>(c);
     if (c == '\r' || c == '\n') return action::enter;
-    if (key == e.keys.end_of_input) return action::end_of_input;
-    if (key == e.keys.erase || c == 0x7f || c == '\b') return action::erase_back;
-    if (key == e.keys.kill || c == 0x15) return action::kill_back;
-    if (key == e.keys.word_erase || c == 0x17) return action::erase_word;
+    if (key == e.keys.end_of_input) return action::eof;
+    if (key == e.keys.erase || c == 0x7f || c == '\b') return action::erase;
+    if (key == e.keys.kill || c == 0x15) return action::kill;
+    if (key == e.keys.word_erase || c == 0x17) return action::kill_word;
     constexpr std::string_view moves = "\x01\x05\x02\x06";
     constexpr action by_move[] = {action::home, action::end, action::left, action::right};
     const std::size_t at = moves.find(c);
@@ -119,13 +99,13 @@ edited apply(line_editor& e, action a) {
         }
         e.length = e.cursor = 0; // a blank line answers nothing
         break;
-    case action::end_of_input:
+    case action::eof:
         if (e.length == 0) return edited::end;
         [[fallthrough]];
-    case action::erase_here: erase(e, e.cursor, next_character(e, e.cursor)); break;
-    case action::erase_back: erase(e, previous_character(e, e.cursor), e.cursor); break;
-    case action::kill_back: erase(e, 0, e.cursor); break;
-    case action::erase_word: {
+    case action::erase_next: erase(e, e.cursor, next_character(e, e.cursor)); break;
+    case action::erase: erase(e, previous_character(e, e.cursor), e.cursor); break;
+    case action::kill: erase(e, 0, e.cursor); break;
+    case action::kill_word: {
         std::size_t start = e.cursor;
         while (start > 0 && is_blank(e.text[start - 1])) --start;
         while (start > 0 && !is_blank(e.text[start - 1])) --start;
@@ -152,8 +132,8 @@ int columns(std::string_view text) {
 void move_cursor(output_buffer& screen, int count, char direction) {
     char sequence[32] = {'\x1b', '['};
     char* end = put_decimal(static_cast<unsigned>(count), sequence + 2);
-    *end++ = direction;
-    if (count > 0) put_text(screen, std::string_view(sequence, static_cast<std::size_t>(end - sequence)));
+    *end = direction;
+    if (count > 0) put_text(screen, std::string_view(sequence, static_cast<std::size_t>(end + 1 - sequence)));
 }
 
 } // namespace

@@ -20,8 +20,8 @@ const char* digits_end(const char* p, const char* end) {
 
 // Whether text, all of it, is a decimal without its sign: digits with an
 // optional point and more digits, or a point and digits; then, optionally,
-// "e" or "E", a sign if any, and digits.
-bool is_unsigned_decimal(std::string_view text) {
+// "e" or "E", a sign if any, and digits.  cut: or the start of one.
+bool is_unsigned_decimal(std::string_view text, bool cut = false) {
     const char* const end = text.data() + text.size();
     const char* p = digits_end(text.data(), end);
     bool has_digits = p != text.data();
@@ -30,24 +30,32 @@ bool is_unsigned_decimal(std::string_view text) {
         p = digits_end(fraction, end);
         has_digits = has_digits || p != fraction;
     }
-    if (!has_digits) return false;
+    if (!has_digits && !(cut && p == end)) return false;
     if (p != end && (*p == 'e' || *p == 'E')) {
         ++p;
         if (p != end && (*p == '+' || *p == '-')) ++p;
         const char* const exponent = p;
         p = digits_end(exponent, end);
-        if (p == exponent) return false;
+        if (p == exponent && !(cut && p == end)) return false;
     }
     return p == end;
 }
 
+std::string_view without_sign(std::string_view token) {
+    if (!token.empty() && (token[0] == '+' || token[0] == '-')) token.remove_prefix(1);
+    return token;
+}
+
 } // namespace
+
+bool too_long_for_a_number(std::string_view token) {
+    return token.size() > longest_number && is_unsigned_decimal(without_sign(token), true);
+}
 
 bool parse_decimal(std::string_view token, double* value) {
     if (token.empty() || token.size() > longest_number) return false;
     const bool negative = token[0] == '-';
-    std::string_view magnitude = token;
-    if (token[0] == '+' || token[0] == '-') magnitude.remove_prefix(1);
+    const std::string_view magnitude = without_sign(token);
     if (!is_unsigned_decimal(magnitude)) return false;
     const char* const end = magnitude.data() + magnitude.size();
     double result = 0;

@@ -21,4 +21,9 @@ inline constexpr std::size_t longest_number = 4096;
 // or zero.  Hexadecimal, "inf", "nan", "12,5" and "100mm" are not numbers.
 bool parse_decimal(std::string_view token, double* value);
 
+// Whether token is refused for its length alone: longer than the longest
+// number, and the start of a number as far as it goes (the reader keeps
+// one byte more than the longest number).
+bool too_long_for_a_number(std::string_view token);
+
 #endif

@@ -1,5 +1,6 @@
 #include "console/terminal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -16,17 +17,14 @@
 
 // While the dialogue runs, the terminal is in the program's mode: no line
 // mode and no echo, so that each key comes at once and only what the
-// program draws shows; pastes marked; the keyboard's signals on; and its
-// input kept on Ctrl-Z (NOFLSH), read out by the program before it stops,
-// so that none of a paste is lost, nor read by the shell as commands.
-//
-// The handlers put the terminal back before a stop or an end, so that
-// Ctrl-C, a kill or Ctrl-Z act at once, and take it up again on SIGCONT;
-// the program changes the mode and reads the terminal with them held off.
-// Each also writes a byte to a pipe, which wakes a wait: back from a stop,
-// the line that waits is drawn again.  In the background the terminal is
-// the shell's and is not touched.  Signals ignored at the start (nohup)
-// stay ignored.
+// program draws shows; pastes marked; the keyboard's signals on; its input
+// kept on Ctrl-Z (NOFLSH), and read out before the stop, so that none of a
+// paste is lost, nor read by the shell as commands.  The handlers put the
+// terminal back before a stop or an end and take it up on SIGCONT (the
+// program holds them off while it changes the mode or reads), and wake a
+// wait through a pipe: back from a stop, the waiting line is drawn again.
+// In the background the terminal is the shell's.  Signals ignored at the
+// start (nohup) stay ignored.
 
 namespace {
 
@@ -45,6 +43,7 @@ struct terminal_state {
     volatile sig_atomic_t stopped = 0; // stopped since the line was drawn
     volatile sig_atomic_t kept = 0;    // bytes in keep: what the terminal held at a stop
     char keep[4096];
+    sigset_t held = {}; // the handled signals, and SIGTTOU, which a change of mode from the background raises
     struct sigaction previous[handled_count] = {};
     // The program's alone.
     output_buffer* screen = nullptr; // out, where that is the terminal, or own_screen
@@ -63,26 +62,14 @@ struct terminal_state {
 
 terminal_state t;
 
-std::size_t least(int count, std::size_t room) {
-    return static_cast<std::size_t>(count) < room ? static_cast<std::size_t>(count) : room;
-}
+std::size_t least(int count, std::size_t room) { return std::min(static_cast<std::size_t>(count), room); }
 
-bool in_foreground() {
-    // Where standard input is no controlling terminal (setsid), no job
-    // control applies: always in the foreground.
-    const pid_t group = tcgetpgrp(t.fd);
-    return group < 0 || group == getpgrp();
-}
+// Without a controlling terminal (setsid) no job control applies.
+bool in_foreground() { return tcgetpgrp(t.fd) < 0 || tcgetpgrp(t.fd) == getpgrp(); }
 
-// The handled signals held off, and SIGTTOU, which a change of the mode
-// from the background would raise (in_foreground is asked first).
 sigset_t hold() {
-    sigset_t held;
     sigset_t previous;
-    sigemptyset(&held);
-    for (const int s : handled_signals) sigaddset(&held, s);
-    sigaddset(&held, SIGTTOU);
-    sigprocmask(SIG_BLOCK, &held, &previous);
+    sigprocmask(SIG_BLOCK, &t.held, &previous);
     return previous;
 }
 
@@ -137,17 +124,14 @@ void on_signal(int signal_number) {
         sigaction(signal_number, &ours, nullptr);
         t.stopped = 1;
     }
-    if (write(t.notes[1], "", 1) < 0) {
-        // A full pipe wakes the wait as well.
-    }
+    if (write(t.notes[1], "", 1) < 0) {} // a full pipe wakes the wait as well
     errno = saved_errno;
 }
 
 // Behind a pipe a question reaches the screen through the pipe's reader
-// (tee).  What is drawn where the person answers waits a moment, a tenth
-// of a second at most, for the reader to have shown the question.  Lines
-// that come in a burst (a paste, lines typed ahead) are taken as fast as
-// they come, without waiting for the reader line by line.
+// (tee): what is drawn where the person answers waits a tenth of a second
+// at most for the reader to show it.  Lines in a burst (a paste, lines
+// typed ahead) are not held up line by line.
 void wait_for_reader(output_buffer& out) {
     int unread = 0;
     if (!t.through_pipe || !flush_output(out)) return;
@@ -156,7 +140,6 @@ void wait_for_reader(output_buffer& out) {
     poll(nullptr, 0, 2); // and the reader's write
 }
 
-// The prompt and, at a question, the line as it stands.
 void draw(bool fresh) {
     const std::string_view text = t.at_question ? std::string_view(t.editor.text, t.editor.length) : "";
     winsize size = {};
@@ -170,11 +153,10 @@ void draw(bool fresh) {
 // and what it has now, never waiting.  False at the end or an error.
 bool read_keys(token_reader& in) {
     const sigset_t previous = hold();
-    const std::size_t kept = static_cast<std::size_t>(t.kept);
-    const std::size_t moved = kept < keys_capacity - t.keys_length ? kept : keys_capacity - t.keys_length;
+    const std::size_t moved = least(t.kept, keys_capacity - t.keys_length);
     std::memcpy(t.keys + t.keys_length, t.keep, moved);
-    std::memmove(t.keep, t.keep + moved, kept - moved);
-    t.kept = static_cast<int>(kept - moved);
+    std::memmove(t.keep, t.keep + moved, static_cast<std::size_t>(t.kept) - moved);
+    t.kept = t.kept - static_cast<int>(moved);
     t.keys_length += moved;
     pollfd ready = {t.fd, POLLIN, 0};
     int unread = 0;
@@ -205,8 +187,8 @@ waited wait_for_terminal(token_reader& in, int limit_ms) {
         char notes[64];
         while (read(t.notes[0], notes, sizeof notes) > 0) {}
         if (!in_foreground()) {
-            // Stopped as a reader in the background is (SIGTTIN), until fg;
-            // where that signal is ignored, it looks again now and then.
+            // Stopped as a reader in the background is, until fg; where that
+            // signal is ignored, it looks again now and then.
             kill(0, SIGTTIN);
             pollfd note = {t.notes[0], POLLIN, 0};
             poll(&note, 1, 200);
@@ -314,11 +296,12 @@ void open_terminal(token_reader& in, output_buffer& out) {
     const auto key = [](cc_t c) { return c == _POSIX_VDISABLE ? -1 : static_cast<int>(c); };
     init_editor(t.editor, {key(t.found.c_cc[VERASE]), key(t.found.c_cc[VKILL]), key(t.found.c_cc[VWERASE]),
                            key(t.found.c_cc[VEOF])});
+    sigemptyset(&t.held);
+    for (const int s : handled_signals) sigaddset(&t.held, s);
+    sigaddset(&t.held, SIGTTOU);
     struct sigaction action = {};
     action.sa_handler = on_signal;
-    sigemptyset(&action.sa_mask);
-    for (const int s : handled_signals) sigaddset(&action.sa_mask, s);
-    sigaddset(&action.sa_mask, SIGTTOU);
+    action.sa_mask = t.held;
     const sigset_t previous = hold();
     for (int i = 0; i < handled_count; ++i) {
         sigaction(handled_signals[i], nullptr, &t.previous[i]);

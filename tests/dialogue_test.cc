@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "console/number_parse.h" // the longest number, which the program sets
 #include "transcript.h"
 
 namespace {
@@ -87,11 +88,20 @@ TEST(Dialogue, EndOfInputOrAQuitWordAtEitherQuestion)
     }
 }
 
+// A minus and digits, one more than the longest number.
+std::string signed_long_number()
+{
+    std::string token(longest_number + 1, '1');
+    token[0] = '-';
+    return token;
+}
+
 TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
 {
     const struct {
         std::string token;
         std::string shown;
+        bool too_long = false;
     } tokens[] = {
         // What is a number is the parser's own table; here, how a refused
         // token is shown.
@@ -100,7 +110,10 @@ TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
         {"\"5\"", "\"5\""},
         {"~12~", "~12~"},          // the last printable character
         {"12,5\x1b[201~", "12,5?[201~"}, // an ESC in a file is a byte like any other
-        {std::string(4097, '1'), "11111111111111111111..."},
+        {std::string(longest_number + 1, '1'), "11111111111111111111...", true},
+        {signed_long_number(), "-1111111111111111111...", true},
+        {std::string(longest_number - 1, '1') + "e+5", "11111111111111111111...", true},
+        {std::string(longest_number + 1, '1') + "x", "11111111111111111111...", true}, // as far as the reader keeps it
         {std::string(5000, 'x'), "xxxxxxxxxxxxxxxxxxxx..."},
         {std::string(21, 'y'), "yyyyyyyyyyyyyyyyyyyy..."},
         {std::string(20, 'z'), "zzzzzzzzzzzzzzzzzzzz"},
@@ -117,13 +130,13 @@ TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
         // The 7 on the same line goes with the refused token, and the
         // notice says so; blanks alone after it are not worth a word.
         expect_output(t.token + " 7\n100\n20\n",
-                      header() + height_prompt + refusal(t.shown, true) + height_prompt + spacer + width_prompt +
-                          spacer + report(figures_100_by_20()) + ending(),
-                      refusal_error(1, t.shown));
+                      header() + height_prompt + refusal(t.shown, true, t.too_long) + height_prompt + spacer +
+                          width_prompt + spacer + report(figures_100_by_20()) + ending(),
+                      refusal_error(1, t.shown, t.too_long));
         expect_output("100\n" + t.token + " \t \n20\n",
-                      header() + height_prompt + spacer + width_prompt + refusal(t.shown) + width_prompt + spacer +
-                          report(figures_100_by_20()) + ending(),
-                      refusal_error(2, t.shown));
+                      header() + height_prompt + spacer + width_prompt + refusal(t.shown, false, t.too_long) +
+                          width_prompt + spacer + report(figures_100_by_20()) + ending(),
+                      refusal_error(2, t.shown, t.too_long));
     }
 }
 

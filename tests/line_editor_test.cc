@@ -77,12 +77,6 @@ TEST(LineEditor, KeysEditTheLine)
          "0\r",
          {"9450"},
          ""},
-        {"Home and End as VT220 keys",
-         "45\x1b[1~"
-         "9\x1b[4~"
-         "0\r",
-         {"9450"},
-         ""},
         {"Ctrl-W twice", "abc def\x17\x17x\r", {"x"}, ""},
         {"Ctrl-U", "1 2 3\x15", {}, ""},
         {"Ctrl-U before the cursor only", "12 34\x1b[D\x1b[D\x15\r", {"34"}, ""},

@@ -61,15 +61,17 @@ std::string report(const std::vector<std::string>& f)
     // clang-format on
 }
 
-std::string refusal(const std::string& shown, bool rest_skipped)
+std::string refusal(const std::string& shown, bool rest_skipped, bool too_long)
 {
-    return "\nNot a number: \"" + shown + "\" (write digits, with a point for decimals, as in 12.5) \n" +
+    return (too_long ? "\nToo long for a number: \"" + shown + "\" (a number has at most 4096 characters) \n"
+                     : "\nNot a number: \"" + shown + "\" (write digits, with a point for decimals, as in 12.5) \n") +
            (rest_skipped ? "The rest of that line was skipped too. \n" : "");
 }
 
-std::string refusal_error(int line, const std::string& shown)
+std::string refusal_error(int line, const std::string& shown, bool too_long)
 {
-    return "vorlane: line " + std::to_string(line) + ": not a number: \"" + shown + "\"\n";
+    return "vorlane: line " + std::to_string(line) + (too_long ? ": too long for a number: \"" : ": not a number: \"") +
+           shown + "\"\n";
 }
 
 std::string unfinished_error(int line, const std::string& height)

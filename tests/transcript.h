@@ -22,13 +22,13 @@ inline const std::string pause_prompt = "Press any key to continue . . . ";
 // The notice for a refused token shown as shown, where no echoed Enter
 // ended the prompt's line (input from a file, or typed ahead), so that a
 // line break comes first; with rest_skipped, more than blanks went with
-// the token.
-std::string refusal(const std::string& shown, bool rest_skipped = false);
+// the token; too_long: a number but for its length.
+std::string refusal(const std::string& shown, bool rest_skipped = false, bool too_long = false);
 
 // The lines on standard error, where the input comes from a file or a
 // pipe: a refused token, shown as shown, on its line; and an input that
 // ends after a coil height, printed as printed, on its line.
-std::string refusal_error(int line, const std::string& shown);
+std::string refusal_error(int line, const std::string& shown, bool too_long = false);
 std::string unfinished_error(int line, const std::string& height);
 
 // The report and the cycle's close, from the nine printed figures:
