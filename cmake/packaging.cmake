@@ -140,8 +140,9 @@ if(CMAKE_OBJCOPY)
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vorlane\")")
 endif()
 install(FILES ${PROJECT_BINARY_DIR}/vorlane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES README.md docs/dd-coil.svg docs/copyright ${PROJECT_BINARY_DIR}/changelog.gz
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md docs/copyright ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Where the README's picture link finds it, beside the README as in the source.
+install(FILES docs/dd-coil.svg DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 if(VORLANE_DPKG AND VORLANE_DPKG_SHLIBDEPS AND VORLANE_FILE)
   set(CPACK_GENERATOR "DEB;TGZ")

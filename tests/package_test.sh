@@ -24,6 +24,11 @@ for path in ./usr/bin/vorlane ./usr/share/man/man1/vorlane.1.gz ./usr/share/doc/
             ./usr/share/doc/vorlane/copyright ./usr/share/doc/vorlane/changelog.gz; do
   grep -q " $path\$" <<< "$listing" || { echo "missing from the package: $path"; exit 1; }
 done
+# Every picture the installed README shows is where its link points.
+for picture in $(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/vorlane/README.md | grep -o '](docs/[^)]*)' |
+                 tr -d '()]'); do
+  grep -q " ./usr/share/doc/vorlane/$picture\$" <<< "$listing" || { echo "the README's picture is not at $picture"; exit 1; }
+done
 for field in "Section: math" "Package: vorlane" "Maintainer: " "Description: " "Depends:.*libc6"; do
   dpkg-deb -f "$deb" | grep -q "^$field" || { echo "package metadata lacks $field"; exit 1; }
 done
