@@ -1,6 +1,6 @@
 # The version is set once, in CMakeLists.txt; configure checks the two
 # changelogs against it, and this checks that README.md names no other.
-#   cmake -DVERSION=1.3.0 -DSOURCE=<the source folder> -P version_test.cmake
+#   cmake -DVERSION=1.4.0 -DSOURCE=<the source folder> -P version_test.cmake
 set(pattern "vorlane[-_][0-9]+[.][0-9]+[.][0-9]+")
 file(STRINGS ${SOURCE}/README.md lines ENCODING UTF-8 REGEX "${pattern}")
 set(named 0)

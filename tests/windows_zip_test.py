@@ -7,7 +7,7 @@ zip's word size whose Properties show the zip's version, with an
 application manifest.  The executable is read with pefile (Debian's
 python3-pefile), which knows nothing of how it was built.
 
-    windows_zip_test.py vorlane-1.3.0-win64.zip [...]
+    windows_zip_test.py vorlane-1.4.0-win64.zip [...]
 """
 import re
 import struct
