@@ -26,14 +26,20 @@ bool is_space(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// The quit words are the program's to choose; any letter case takes them.
+// The quit words are the program's to choose; any letter case takes them,
+// on either side.
+std::string lower(std::string_view t)
+{
+    std::string text;
+    for (const char c : t)
+        text += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return text;
+}
+
 bool is_quit_word(std::string_view t)
 {
-    std::string lower;
-    for (const char c : t)
-        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     for (const std::string_view word : texts::quit_words) {
-        if (lower == word)
+        if (lower(t) == lower(word))
             return true;
     }
     return false;
