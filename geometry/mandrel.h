@@ -5,12 +5,11 @@
 #ifndef VORLANE_GEOMETRY_MANDREL_H
 #define VORLANE_GEOMETRY_MANDREL_H
 
-// The one value of pi in the program: the binary64 number nearest to pi,
-// bit pattern 0x400921FB54442D18.  The header of every cycle prints it.
+// The binary64 number nearest to pi (0x400921FB54442D18), the program's
+// only pi; every cycle's header prints it.
 inline constexpr double pi = 3.141592653589793;
 
-// One cycle's figures.  Lengths carry no unit: they are in whatever unit
-// the two inputs were typed in.
+// One cycle's figures, in whatever unit the inputs were typed in.
 struct mandrel_figures {
     double coil_height;      // input
     double window_width;     // input
@@ -24,9 +23,8 @@ struct mandrel_figures {
     double mandrel_diameter; // the diameter whose circumference is total_length
 };
 
-// Fills the eight derived fields from coil_height and window_width, which
-// are left as they are.  Any pair of inputs, zero, negative, infinite or
-// not a number, goes through the same steps; nothing is rejected.
+// Fills the derived fields from the two inputs.  Every pair, zero,
+// negative, infinite or NaN, goes through the same steps.
 void compute_mandrel(mandrel_figures& figures);
 
 #endif
