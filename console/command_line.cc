@@ -6,9 +6,7 @@
 #include "console/dialogue.h"
 #include "console/dialogue_texts.h"
 #include "console/number_format.h"
-#include "console/stream_io.h"
 
-// The project's version, from the build.
 #ifndef VORLANE_VERSION
 #error "VORLANE_VERSION is set by the build, from the project's version"
 #endif
@@ -33,8 +31,7 @@ int help() {
     text.add(texts::usage_options);
     for (const exit_status_meaning& line : exit_statuses) {
         char number[24] = {' '};
-        const char* const end = put_decimal(static_cast<unsigned>(line.status), number + 1);
-        text.add(std::string_view(number, static_cast<std::size_t>(end - number)));
+        text.add(std::string_view(number, put_decimal(static_cast<unsigned>(line.status), number + 1)));
         text.add("  ");
         text.add(line.meaning);
         text.add("\n");
@@ -52,13 +49,9 @@ int version() {
 }
 
 int refuse(std::string_view argument) {
-    message text = program_message();
     char shown[shown_max_length];
-    text.add(texts::refused_argument_before);
-    text.add(std::string_view(shown, show_safely(argument, shown)));
-    text.add(texts::refused_argument_after);
-    int ignored = 0;
-    static_cast<void>(text.write_to(2, &ignored));
+    report(2, {texts::refused_argument_before, std::string_view(shown, show_safely(argument, shown)),
+               texts::refused_argument_after});
     return exit_usage;
 }
 

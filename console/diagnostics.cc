@@ -24,33 +24,22 @@ std::size_t show_safely(std::string_view text, char* out) {
     return shown_max_length;
 }
 
-message program_message() {
+void report(int error_fd, std::initializer_list<std::string_view> parts) {
     message line;
     line.add(texts::program_prefix);
-    return line;
-}
-
-void report_error(int error_fd, std::string_view what, int error) {
-    message line = program_message();
-    line.add(what);
-    line.add(": ");
-    line.add(describe_error(error));
-    line.add("\n");
+    for (const std::string_view part : parts) line.add(part);
     // Nothing more can be done if standard error fails too.
     int ignored = 0;
     static_cast<void>(line.write_to(error_fd, &ignored));
 }
 
+void report_error(int error_fd, std::string_view what, int error) {
+    report(error_fd, {what, ": ", describe_error(error), "\n"});
+}
+
 void report_at_line(int error_fd, std::size_t line_number, std::string_view first, std::string_view second,
                     std::string_view third) {
     char digits[24];
-    const char* const end = put_decimal(line_number, digits);
-    message line = program_message();
-    line.add(texts::error_at_line);
-    line.add(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    line.add(first);
-    line.add(second);
-    line.add(third);
-    int ignored = 0;
-    static_cast<void>(line.write_to(error_fd, &ignored));
+    report(error_fd,
+           {texts::error_at_line, std::string_view(digits, put_decimal(line_number, digits)), first, second, third});
 }

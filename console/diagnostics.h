@@ -4,6 +4,7 @@
 #define VORLANE_CONSOLE_DIAGNOSTICS_H
 
 #include <cstddef>
+#include <initializer_list>
 #include <string_view>
 
 inline constexpr int exit_done = 0;
@@ -24,16 +25,15 @@ inline constexpr exit_status_meaning exit_statuses[] = {
                          "    after a coil height without its window width"},
 };
 
-// Text the program shows that came from outside (a refused token, an
-// argument): printable ASCII only, each other byte as "?", so that no
-// control or escape sequence can act on the terminal; and cut short after
-// 20 characters, with "...".  Writes at most shown_max_length bytes at out
-// and returns how many.
+// Text from outside (a refused token, an argument) as it is shown:
+// printable ASCII, any other byte as "?", so that nothing in it can act on
+// the terminal, cut short after 20 characters with "...".  Writes at most
+// shown_max_length bytes at out and returns how many.
 inline constexpr std::size_t shown_max_length = 23;
 std::size_t show_safely(std::string_view text, char* out);
 
-// A message put together in one buffer, so that it goes out in one write:
-// a line of standard error stays one line.  What does not fit is dropped.
+// A message gathered in one buffer, so that it goes out in one write: a
+// line of standard error stays one line.  What does not fit is dropped.
 struct message {
     char text[2048];
     std::size_t length = 0;
@@ -42,15 +42,14 @@ struct message {
     bool write_to(int fd, int* error) const;
 };
 
-// A message that begins with the program's name, "vorlane: ", as every
-// line it writes on standard error does.
-message program_message();
+// "vorlane: " and the parts, on error_fd, as every line there begins.
+void report(int error_fd, std::initializer_list<std::string_view> parts);
 
 // "vorlane: what: reason" on error_fd.
 void report_error(int error_fd, std::string_view what, int error);
 
 // "vorlane: line N" and the parts, on error_fd.
-void report_at_line(int error_fd, std::size_t line, std::string_view first, std::string_view second = {},
-                    std::string_view third = {});
+void report_at_line(int error_fd, std::size_t line, std::string_view first, std::string_view second,
+                    std::string_view third);
 
 #endif
