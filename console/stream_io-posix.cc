@@ -6,41 +6,33 @@
 
 namespace {
 
-// A non-blocking stream that has nothing for us yet, or no room: wait until
-// it is ready, rather than take "try again" for an error.  Whatever poll
-// says, the next read or write tells.
-void wait_until_ready(int fd, short events) {
-    pollfd ready = {fd, events, 0};
-    while (poll(&ready, 1, -1) < 0 && errno == EINTR) {}
+// Whether a failed read or write is tried again: interrupted, or on a
+// non-blocking stream not ready, which is waited for rather than taken for
+// an error (whatever poll says, the next call tells).  Else *error is set.
+bool try_again(int fd, short events, int* error) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd ready = {fd, events, 0};
+        while (poll(&ready, 1, -1) < 0 && errno == EINTR) {}
+        return true;
+    }
+    if (errno == EINTR) return true;
+    *error = errno;
+    return false;
 }
-
-bool must_wait(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 
 } // namespace
 
 long read_some(int fd, char* data, std::size_t size, int* error) {
     for (;;) {
         const ssize_t n = read(fd, data, size);
-        if (n >= 0) return static_cast<long>(n);
-        if (must_wait(errno))
-            wait_until_ready(fd, POLLIN);
-        else if (errno != EINTR) {
-            *error = errno;
-            return -1;
-        }
+        if (n >= 0 || !try_again(fd, POLLIN, error)) return static_cast<long>(n);
     }
 }
 
 long write_some(int fd, const char* data, std::size_t size, int* error) {
     for (;;) {
         const ssize_t n = write(fd, data, size);
-        if (n >= 0) return static_cast<long>(n);
-        if (must_wait(errno))
-            wait_until_ready(fd, POLLOUT);
-        else if (errno != EINTR) {
-            *error = errno;
-            return -1;
-        }
+        if (n >= 0 || !try_again(fd, POLLOUT, error)) return static_cast<long>(n);
     }
 }
 
