@@ -1,23 +1,12 @@
 #include "console/stream_input.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "console/stream_io.h"
 
 namespace {
 
-// Blank, tab, newline, vertical tab, form feed or carriage return: asked
-// of every byte read, so tested as one bit of a mask.
-bool is_space(char c) {
-    constexpr std::uint64_t spaces = std::uint64_t{1} << ' ' | std::uint64_t{1} << '\t' | std::uint64_t{1} << '\n' |
-                                     std::uint64_t{1} << '\v' | std::uint64_t{1} << '\f' | std::uint64_t{1} << '\r';
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= ' ' && (spaces >> byte & 1) != 0;
-}
-
-// Moves the unread bytes to the front, so that the rest of the buffer is
-// free for reading.
+// Moves the unread bytes to the front, freeing the rest for reading.
 void make_room(token_reader& in) {
     if (in.next > 0) {
         std::memmove(in.data, in.data + in.next, in.end - in.next);
@@ -28,13 +17,11 @@ void make_room(token_reader& in) {
 }
 
 // Waits for more input, once the question is on the screen.  Only called
-// with the buffer used up, so there is room for a read or a line.
+// with the buffer used up: there is room for a read or a line.
 input_status fill_reader(token_reader& in, output_buffer& out) {
     if (in.error != 0) return input_status::failed;
     if (in.at_end) return input_status::ended;
     make_room(in);
-    // Whoever is at the other end sees the question before we wait for
-    // the answer; input already buffered is used without a flush.
     if (!flush_output(out)) return input_status::failed;
     if (in.source != nullptr) return in.source(in, out);
     const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);
@@ -53,15 +40,11 @@ void init_reader(token_reader& in, int fd) {
     in.fd = fd;
     in.from_terminal = is_terminal(fd);
     in.error = 0;
-    in.at_end = false;
-    in.line_ended = false;
-    in.line = 1;
-    in.token_line = 1;
-    in.next = 0;
-    in.end = 0;
+    in.at_end = in.line_ended = false;
+    in.line = in.token_line = 1;
+    in.next = in.end = in.shown = 0;
     in.source = nullptr;
     in.prompt = {};
-    in.shown = 0;
 }
 
 input_status next_token(token_reader& in, output_buffer& out, std::string_view* token) {
@@ -82,8 +65,8 @@ input_status next_token(token_reader& in, output_buffer& out, std::string_view* 
         std::memcpy(in.token + kept, in.data + start, take);
         kept += take;
         if (in.next < in.end) {
-            // The blank that ends the token is used up with it, so that a
-            // newline there also ends the token's line.
+            // The blank after the token goes with it: a newline there
+            // ends the token's line.
             in.line_ended = in.data[in.next++] == '\n';
             in.line += in.line_ended;
             break;

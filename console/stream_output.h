@@ -1,7 +1,6 @@
-// The report on its way to standard output: text is gathered in one large
-// buffer and written with few system calls.  A failed write is kept, not
-// retried, and everything after it is dropped, so the dialogue can stop at
-// its next step and say why.
+// The report on its way to standard output, gathered in one large buffer
+// for few system calls.  A failed write is kept, not retried, and all after
+// it dropped, so that the dialogue can stop at its next step and say why.
 #ifndef VORLANE_CONSOLE_STREAM_OUTPUT_H
 #define VORLANE_CONSOLE_STREAM_OUTPUT_H
 
@@ -16,10 +15,8 @@ inline constexpr std::size_t output_capacity = std::size_t{1} << 16;
 struct output_buffer {
     int fd;
     write_function write;
-    int error; // 0 until a write fails, then that write's error number
-    // Whether the last byte written was a newline, when the buffer was
-    // last emptied.
-    bool flushed_at_line_start;
+    int error;                  // 0 until a write fails, then that write's error number
+    bool flushed_at_line_start; // the last byte flushed was a newline
     std::size_t used;
     char data[output_capacity];
 };
@@ -29,16 +26,10 @@ void init_output(output_buffer& out, int fd, write_function write = write_some);
 // Writes out what is gathered.  Returns false once any write has failed.
 bool flush_output(output_buffer& out);
 
-// Makes sure that room bytes fit behind what is gathered; room is at most
-// output_capacity.
-inline void reserve_output(output_buffer& out, std::size_t room) {
-    if (output_capacity - out.used < room) flush_output(out);
-}
-
-// Appends text, which is at most output_capacity bytes: every text of the
-// dialogue is far smaller.
+// Appends text of at most output_capacity bytes, as every text of the
+// dialogue is.
 inline void put_text(output_buffer& out, std::string_view text) {
-    reserve_output(out, text.size());
+    if (output_capacity - out.used < text.size()) flush_output(out);
     std::memcpy(out.data + out.used, text.data(), text.size());
     out.used += text.size();
 }

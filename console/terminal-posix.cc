@@ -15,16 +15,12 @@
 #include "console/pause_keys.h"
 #include "console/paste_marker.h"
 
-// While the dialogue runs, the terminal is in the program's mode: no line
-// mode and no echo, so that each key comes at once and only what the
-// program draws shows; pastes marked; the keyboard's signals on; its input
-// kept on Ctrl-Z (NOFLSH), and read out before the stop, so that none of a
-// paste is lost, nor read by the shell as commands.  The handlers put the
-// terminal back before a stop or an end and take it up on SIGCONT (the
-// program holds them off while it changes the mode or reads), and wake a
-// wait through a pipe: back from a stop, the waiting line is drawn again.
-// In the background the terminal is the shell's.  Signals ignored at the
-// start (nohup) stay ignored.
+// The terminal in the program's mode: no line mode nor echo, so that keys
+// come at once and only what the program draws shows; pastes marked; input
+// kept over Ctrl-Z (NOFLSH) and read out before the stop, so that the shell
+// runs none of a paste.  The handlers put the terminal back before a stop
+// or an end, take it up again on SIGCONT and wake a wait through a pipe.
+// In the background it is the shell's; signals ignored (nohup) stay so.
 
 namespace {
 
@@ -67,6 +63,7 @@ std::size_t least(int count, std::size_t room) { return std::min(static_cast<std
 // Without a controlling terminal (setsid) no job control applies.
 bool in_foreground() { return tcgetpgrp(t.fd) < 0 || tcgetpgrp(t.fd) == getpgrp(); }
 
+// The handlers wait while the program changes the mode or reads.
 sigset_t hold() {
     sigset_t previous;
     sigprocmask(SIG_BLOCK, &t.held, &previous);
@@ -92,16 +89,15 @@ void put_back() {
     t.ours_on = 0;
 }
 
-// A stop stops and an end ends, as without the handler, once the terminal
-// is put back; SIGCONT takes it up again.
+// Once the terminal is put back, a stop stops and an end ends, as without
+// the handler.
 void on_signal(int signal_number) {
     const int saved_errno = errno;
     if (signal_number == SIGCONT) {
         take_up();
     } else {
-        // What the terminal holds is the program's, not the shell's: kept
-        // over a stop, dropped by Ctrl-C and Ctrl-\ as the terminal's own
-        // mode does.
+        // What the terminal holds is the program's: kept over a stop, and
+        // dropped by Ctrl-C and Ctrl-\ as in the terminal's own mode.
         int unread = 0;
         while (signal_number == SIGTSTP && t.ours_on && ioctl(t.fd, FIONREAD, &unread) == 0 && unread > 0) {
             const ssize_t n =
@@ -128,10 +124,8 @@ void on_signal(int signal_number) {
     errno = saved_errno;
 }
 
-// Behind a pipe a question reaches the screen through the pipe's reader
-// (tee): what is drawn where the person answers waits a tenth of a second
-// at most for the reader to show it.  Lines in a burst (a paste, lines
-// typed ahead) are not held up line by line.
+// Behind a pipe, the pipe's reader (tee) shows the question: what is drawn
+// after it waits a tenth of a second at most for that.
 void wait_for_reader(output_buffer& out) {
     int unread = 0;
     if (!t.through_pipe || !flush_output(out)) return;
@@ -149,8 +143,8 @@ void draw(bool fresh) {
     t.drawn = true;
 }
 
-// Reads, behind the keys not yet taken, what the terminal held at a stop
-// and what it has now, never waiting.  False at the end or an error.
+// Adds to the keys what the terminal held at a stop and what it has now,
+// never waiting.  False at the end or an error.
 bool read_keys(token_reader& in) {
     const sigset_t previous = hold();
     const std::size_t moved = least(t.kept, keys_capacity - t.keys_length);
@@ -181,14 +175,14 @@ void drop_keys(std::size_t count) {
 enum class waited { readable, time_up, failed };
 
 // Waits until the terminal has something to read, or limit_ms (-1: no
-// limit) have passed, doing meanwhile what job control asks.
+// limit) have passed, doing what job control asks meanwhile.
 waited wait_for_terminal(token_reader& in, int limit_ms) {
     for (;;) {
         char notes[64];
         while (read(t.notes[0], notes, sizeof notes) > 0) {}
         if (!in_foreground()) {
-            // Stopped as a reader in the background is, until fg; where that
-            // signal is ignored, it looks again now and then.
+            // Stopped as a reader in the background is; where that signal
+            // is ignored, it looks again now and then.
             kill(0, SIGTTIN);
             pollfd note = {t.notes[0], POLLIN, 0};
             poll(&note, 1, 200);
@@ -220,9 +214,9 @@ waited wait_for_terminal(token_reader& in, int limit_ms) {
     }
 }
 
-// The reader's source at a question: the editor takes the keys, those
-// typed ahead first, until a line is finished.  The line is drawn only
-// before a wait, so that a paste is drawn once, by show_answer.
+// The reader's source at a question: the editor takes keys until a line
+// is finished.  It is drawn only before a wait, so that a paste is drawn
+// once, by show_answer.
 input_status read_line(token_reader& in, output_buffer& out) {
     t.prompt = t.prompts_shown ? in.prompt : std::string_view();
     t.at_question = true;
@@ -251,8 +245,8 @@ input_status read_line(token_reader& in, output_buffer& out) {
             wait_for_reader(out);
             draw(false);
         }
-        // The rest of a key is waited for a while; in a paste, the rest of
-        // its closing marker as long as it takes.
+        // The rest of a key is waited for a while, of a paste's closing
+        // marker as long as it takes.
         const waited w = wait_for_terminal(in, t.keys_length > 0 && !t.editor.in_paste ? key_rest_ms : -1);
         overdue = w == waited::time_up;
         if (w == waited::failed || (w == waited::readable && !read_keys(in))) {
@@ -276,7 +270,7 @@ void open_terminal(token_reader& in, output_buffer& out) {
         t.prompts_shown = true;
     } else if (const char* name = ttyname(in.fd)) {
         // Output goes elsewhere (a file, tee): the line is shown on the
-        // terminal itself, and nothing of it goes to the file.
+        // terminal itself, and none of it in the file.
         t.screen_fd = open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
         init_output(t.own_screen, t.screen_fd);
         t.screen = &t.own_screen;
@@ -331,13 +325,12 @@ void close_terminal(token_reader& in, output_buffer&) {
 }
 
 void show_answer(token_reader& in, output_buffer& out) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
     std::size_t from = in.shown < in.next ? in.shown : in.next;
     std::size_t to = in.next;
-    while (from < to && blank(in.data[from])) ++from;
-    while (to > from && blank(in.data[to - 1])) --to;
+    while (from < to && is_space(in.data[from])) ++from;
+    while (to > from && is_space(in.data[to - 1])) --to;
     in.shown = in.next;
-    if (!t.burst) wait_for_reader(out);
+    if (!t.burst) wait_for_reader(out); // lines in a burst are not held up one by one
     if (t.stopped) {
         // Stopped since the question was written: the shell wrote since.
         t.stopped = 0;
@@ -363,8 +356,7 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
     if (!flush_output(out) || typed_ahead) return;
     t.keys_length = 0;
     for (bool overdue = false;;) {
-        // In a paste all is the next questions' but its closing marker,
-        // whose rest is waited for as long as it takes.
+        // In a paste all but its closing marker is the next questions'.
         const std::string_view arrived(t.keys, t.keys_length);
         const marker m = paste_marker_at(arrived);
         if (paste && m != marker::closes && m != marker::partial && !arrived.empty()) return;
