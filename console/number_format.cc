@@ -6,12 +6,11 @@
 
 #include "console/number_parse.h" // the decimal point, the same for what is read and what is written
 
-// A report prints ten numbers a cycle, eight of them distinct, so this is
-// the program's hot path.  Below 2^64 the six decimals of a binary64 value
-// m * 2^e come out exactly from integer arithmetic: the integer part is m
-// shifted, and the decimals are the rest times 10^6 over 2^-e, at most 73
-// bits wide, rounded half to even.  From 2^64 on a value is an integer,
-// written out in full from a big integer, and its decimals are zeros.
+// The program's hot path: ten figures a report.  Below 2^64 a binary64
+// value m * 2^e comes out exactly in integers: the integer part is m
+// shifted, the decimals the rest times 10^6 over 2^-e, at most 73 bits,
+// rounded half to even.  From 2^64 on a value is an integer, written out in
+// full from a big integer.
 
 namespace {
 
@@ -61,39 +60,32 @@ char* put_six_decimals(std::uint32_t n, char* out) {
     return out + 6;
 }
 
+// value / 2^bits, rounded half to even; sticky: bits below value that are
+// not all zero, which make a tie more than half.
+std::uint64_t shift_rounded(std::uint64_t value, int bits, bool sticky) {
+    const std::uint64_t quotient = value >> bits;
+    const std::uint64_t rest = value & ((std::uint64_t{1} << bits) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (bits - 1);
+    return rest > half || (rest == half && (sticky || (quotient & 1) != 0)) ? quotient + 1 : quotient;
+}
+
 // round(fraction * 10^6 / 2^shift), half to even, for fraction < 2^shift
 // and fraction < 2^53.  The result is at most 10^6.
 std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift) {
     // 10^6 is 15625 * 2^6, and fraction * 15625 < 2^(shift + 14) fits in 64
     // bits up to a shift of 50: every value of 4 or more, most of a report.
-    if (shift <= 50) {
-        const std::uint64_t scaled = fraction * 15625;
-        if (shift <= 6) return static_cast<std::uint32_t>(scaled << (6 - shift));
-        const int rest_bits = shift - 6;
-        auto quotient = static_cast<std::uint32_t>(scaled >> rest_bits);
-        const std::uint64_t rest = scaled & ((std::uint64_t{1} << rest_bits) - 1);
-        const std::uint64_t half = std::uint64_t{1} << (rest_bits - 1);
-        if (rest > half || (rest == half && (quotient & 1) != 0)) ++quotient;
-        return quotient;
-    }
-    // The product is below 2^73, so from a shift of 75 on it is less than
-    // a quarter and rounds to zero.
+    if (shift <= 6) return static_cast<std::uint32_t>((fraction * 15625) << (6 - shift));
+    if (shift <= 50) return static_cast<std::uint32_t>(shift_rounded(fraction * 15625, shift - 6, false));
+    // The product is below 2^73: from a shift of 75 on it rounds to zero.
     if (shift >= 75) return 0;
-    // fraction * 10^6 as high * 2^32 + low, in 64-bit parts, portable to
-    // compilers without a 128-bit type: high is below 2^42.
-    const std::uint64_t low_product = (fraction & 0xffffffffu) * million;
-    const std::uint64_t high = (fraction >> 32) * million + (low_product >> 32);
-    const bool low_is_zero = (low_product & 0xffffffffu) == 0;
-    const int high_shift = shift - 32; // 19 to 42
-    std::uint64_t quotient = high >> high_shift;
-    const std::uint64_t rest = high & ((std::uint64_t{1} << high_shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (high_shift - 1);
-    if (rest > half || (rest == half && (!low_is_zero || (quotient & 1) != 0))) ++quotient;
-    return static_cast<std::uint32_t>(quotient);
+    // fraction * 10^6 as high * 2^32 + low, for compilers without a 128-bit
+    // type: high is below 2^42.
+    const std::uint64_t low = (fraction & 0xffffffffu) * million;
+    const std::uint64_t high = (fraction >> 32) * million + (low >> 32);
+    return static_cast<std::uint32_t>(shift_rounded(high, shift - 32, (low & 0xffffffffu) != 0));
 }
 
-// Figures of 2^64 and more are written from groups of nine decimal digits,
-// the least significant first.
+// Figures of 2^64 and more: groups of nine digits, the lowest first.
 constexpr std::uint32_t billion = 1000000000;
 
 // groups[0, count) times 2^step, for a step of at most 29: each group
@@ -110,8 +102,8 @@ constexpr int double_groups(std::uint32_t* groups, int count, int step) {
     return count;
 }
 
-// The groups that 2^1024, above every finite double, takes, worked out
-// while the program is compiled: format_large has room for exactly so many.
+// The groups that 2^1024, above every finite double, takes: format_large
+// has room for exactly so many.
 consteval int groups_of_two_to_the_1024() {
     std::uint32_t groups[64] = {1};
     int count = 1;

@@ -17,8 +17,7 @@ inline constexpr int figure_max_length = 317;
 char* format_figure(double value, char* out);
 
 // Writes n in decimal digits at out, which has room for 20, and returns
-// the end: the one writer of digits, for figures, line numbers and the
-// rest.
+// the end: the one writer of digits in the program.
 char* put_decimal(std::uint64_t n, char* out);
 
 #endif
