@@ -27,12 +27,11 @@ struct dialogue_streams {
     bool table; // for spreadsheets: no questions, no report, no pause
 };
 
-// How a cycle ended: done, the input ended (or a quit word came) at a
-// question or at the pause, or a read or a write failed.
+// How a cycle ended; a quit word ends the input too.
 enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
-// A figure's digits.  Most are short: copied as a block of short_figure
-// bytes whatever their length, which is quicker than a copy of so many.
+// A figure's digits.  Most are short, and copied as a block of
+// short_figure bytes: quicker than a copy of just so many.
 constexpr std::size_t short_figure = 32;
 struct digits {
     char text[figure_max_length > short_figure ? figure_max_length : short_figure];
@@ -45,9 +44,8 @@ digits format(double value) {
     return d;
 }
 
-// The header, report and table are written through a pointer of their
-// own, which the compiler keeps in a register, as they are the program's
-// hot path; each line first makes sure of its room.
+// The header, report and table, the program's hot path, are written
+// through a pointer of their own, which the compiler keeps in a register.
 struct lines {
     output_buffer& out;
     char* at;
@@ -94,9 +92,7 @@ void put_header(output_buffer& out, const digits& pi_digits) {
     end_lines(l);
 }
 
-// The figures first, then the report's lines in the order they are read.
-// L4 is a copy of L3, and the Result the diameter again: their digits are
-// formatted once.
+// L4 is a copy of L3, and the Result the diameter: formatted once.
 void put_report(output_buffer& out, const mandrel_figures& f) {
     using namespace texts;
     const digits height = format(f.coil_height);
@@ -134,7 +130,6 @@ void put_report(output_buffer& out, const mandrel_figures& f) {
     end_lines(l);
 }
 
-// A row of the table: the inputs and the figures, as the report prints them.
 void put_row(output_buffer& out, const mandrel_figures& f) {
     const double cells[] = {f.coil_height, f.window_width, f.offset_width, f.l1, f.l2, f.l3, f.l4, f.total_length};
     lines l = {out, out.data + out.used};
@@ -143,8 +138,7 @@ void put_row(output_buffer& out, const mandrel_figures& f) {
     end_lines(l);
 }
 
-// A quit word in any letter case, whatever the case of the word in the
-// table.
+// A quit word, in any letter case.
 bool is_quit_word(std::string_view token) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (const std::string_view word : texts::quit_words) {
@@ -155,9 +149,8 @@ bool is_quit_word(std::string_view token) {
     return false;
 }
 
-// What goes wrong with sizes from a file or a pipe is told on standard
-// error as well, with its line, after the report so far: where both
-// streams go to one place, the line stands where it belongs.
+// Told on standard error after the report so far, so that where both
+// streams go to one place the line stands where it belongs.
 void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, std::string_view shown,
                 std::string_view last) {
     s.input_refused = true;
@@ -167,10 +160,9 @@ void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, s
     }
 }
 
-// Asks until a number comes.  Anything else is refused whole, with the
-// rest of its line, and asked for again; a quit word ends the dialogue as
-// the end of input does.  At a terminal, what was taken is then shown
-// after the question.
+// Asks until a number comes: anything else is refused with the rest of
+// its line, and asked for again; a quit word ends the input.  At a
+// terminal, what was taken is shown after the question.
 input_status read_number(dialogue_streams& s, std::string_view prompt, double* value) {
     for (;;) {
         s.in.prompt = prompt;
@@ -203,9 +195,8 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
     }
 }
 
-// The pause between cycles, at a terminal only: the report stays until a
-// key is pressed (terminal.h), or whatever answers the next question
-// already comes.  False where the input ended there (Ctrl-D).
+// At a terminal, the report stays until a key is pressed, or an answer to
+// the next question is already there.  False where the input ended.
 bool pause_for_key(token_reader& in, output_buffer& out) {
     if (!in.from_terminal) return true;
     put_text(out, texts::pause_prompt);
@@ -267,9 +258,8 @@ int run_dialogue_on(dialogue_streams& s) {
 } // namespace
 
 int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form) {
-    // The buffers are larger than some platforms like on the stack; one
-    // allocation serves the run, not cleared: every byte of them is
-    // written before it is read.
+    // Too large for some platforms' stacks: one allocation for the run,
+    // not cleared, as every byte is written before it is read.
     auto* const s = static_cast<dialogue_streams*>(std::malloc(sizeof(dialogue_streams)));
     if (s == nullptr) {
         report_error(error_fd, "cannot start", ENOMEM);

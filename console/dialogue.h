@@ -6,12 +6,10 @@
 
 enum class report_form { dialogue, table };
 
-// Runs it over standard input and output and returns the exit status.
-// Sizes from a file or a pipe, and a table, also have each refusal, and a
-// height left without its width, told on standard error with its line.
+// Runs it over standard input and output, or the given descriptors, and
+// returns the exit status.  For sizes from a file or a pipe, and a table,
+// refusals and a height without its width are told on standard error too.
 int run_dialogue(report_form form = report_form::dialogue);
-
-// The same over the given descriptors.
 int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form = report_form::dialogue);
 
 #endif

@@ -1,7 +1,6 @@
-// The dialogue's words, exactly as the user reads them, a line at a time
-// in the order they are printed.  Every line ends in one blank before its
-// newline; the two prompts end in a blank and no newline.  A line that
-// shows a figure is written with "%lf" where the figure goes.
+// The dialogue's words, exactly as the user reads them, in the order they
+// are printed.  Every line ends in a blank before its newline; the prompts
+// end in a blank.  "%lf" marks where a line shows a figure.
 #ifndef VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 #define VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 
@@ -10,9 +9,8 @@
 
 #include "console/number_parse.h"
 
-// A line with one figure: the text before "%lf" and the text after it,
-// split while the program is compiled.  A line without "%lf", or with two,
-// does not build: abort is no constant expression.
+// A line with one figure, split at "%lf" while the program is compiled; a
+// line without "%lf", or with two, does not build (abort is no constant).
 struct figure_line {
     std::string_view before;
     std::string_view after;
@@ -35,37 +33,26 @@ inline constexpr std::string_view banner    = "Vorlane v1.0a \n";
 inline constexpr std::string_view height_prompt = "Enter DD coil height : ";
 inline constexpr std::string_view width_prompt  = "Please enter Window width: ";
 
-// The header opens every cycle: spacer, separator, banner, spacer, this
-// line, spacer.
+// The header's figure line, and the report's lines.
 inline constexpr figure_line pi_line{"Const Pi = %lf \n"};
-
-// The report, line by line.
 inline constexpr figure_line      height_line           {"DD coil height = %lf \n"};
 inline constexpr figure_line      width_line            {"Window width = %lf \n"};
 inline constexpr figure_line      offset_line           {"Offset width  = %lf \n"};
-//                                spacer
 inline constexpr std::string_view total_formula_line   = "Total length of all sides = L1 + L2 + L3 + L4 \n";
-//                                spacer
 inline constexpr figure_line      l1_line               {"L1 = %lf \n"};
 inline constexpr figure_line      l2_line               {"L2 = %lf \n"};
 inline constexpr figure_line      l3_line               {"L3 = %lf \n"};
 inline constexpr figure_line      l4_line               {"L4 = %lf \n"};
-//                                spacer
 inline constexpr figure_line      total_line            {"Total length of all sides = %lf \n"};
-//                                spacer
 inline constexpr std::string_view diameter_formula_line = "Spool mandrel diameter = Total length of all sides / Pi \n";
-//                                spacer
 inline constexpr figure_line      diameter_line         {"Spool mandrel diameter = %lf \n"};
-//                                spacer
 inline constexpr figure_line      result_line           {"Result: %lf \n"};
-//                                spacer, separator, spacer, spacer
 
 // Between two cycles, while standard input is a terminal.
 inline constexpr std::string_view pause_prompt = "Press any key to continue . . . ";
 
-// A token that is not a number: the notice names it, shown safely and
-// cut short, and says how a number is written.  A second line says when
-// more of its line went with it.
+// A token that is not a number, named as show_safely shows it; a second
+// line tells when the rest of its line went with it.
 inline constexpr std::string_view refusal_before_token = "Not a number: \"";
 inline constexpr std::string_view refusal_after_token  = "\" (write digits, with a point for decimals, as in 12.5) \n";
 inline constexpr std::string_view refusal_rest_skipped = "The rest of that line was skipped too. \n";
@@ -73,21 +60,13 @@ inline constexpr std::string_view token_cut_short      = "...";
 // And one that is a number but for its length:
 inline constexpr std::string_view too_long_before_token = "Too long for a number: \"";
 inline constexpr std::string_view too_long_after_token  = "\" (a number has at most 4096 characters) \n";
-// clang-format on
-static_assert(longest_number == 4096, "the refusal of a long number names the longest number's length");
-// The notice's example is written with the decimal point the reader takes.
-inline constexpr char example_number[] = {'1', '2', decimal_point, '5'};
-static_assert(refusal_after_token.find(std::string_view(example_number, sizeof example_number)) !=
-                  std::string_view::npos,
-              "the refusal's example of a number has the decimal point that the reader takes");
-// clang-format off
 
 // Words that end the dialogue where a number is asked for, in any letter
 // case; --help lists them.
 inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 
-// On standard error, after the program's name, where the sizes come from
-// a file or a pipe, with the line the token stood on:
+// On standard error, after the program's name, for sizes from a file or a
+// pipe, with the token's line:
 //   vorlane: line 2: not a number: "12,5"
 //   vorlane: line 3: the input ended after the coil height 150.000000, before its window width
 inline constexpr std::string_view program_prefix         = "vorlane: ";
@@ -99,16 +78,23 @@ inline constexpr figure_line      error_unfinished_pair  {": the input ended aft
 
 // clang-format on
 
-// vorlane --csv: a table for spreadsheets and scripts (RFC 4180, so CR LF
-// at each row's end), the columns named in the report's words, and a row
-// per coil of the report's figures.
+// The refusals name the longest number, and their example has the decimal
+// point that the reader takes.
+static_assert(longest_number == 4096, "the refusal of a long number names the longest number's length");
+inline constexpr char example_number[] = {'1', '2', decimal_point, '5'};
+static_assert(refusal_after_token.find(std::string_view(example_number, sizeof example_number)) !=
+                  std::string_view::npos,
+              "the refusal's example of a number has the decimal point that the reader takes");
+
+// vorlane --csv: RFC 4180, so CR LF at each row's end; the columns in the
+// report's words, and a row of its figures per coil.
 inline constexpr std::string_view table_header =
     "DD coil height,Window width,Offset width,L1,L2,L3,L4,Total length of all sides,Spool mandrel diameter\r\n";
 inline constexpr figure_line table_cell{"%lf,"};
 inline constexpr figure_line table_last_cell{"%lf\r\n"};
 
-// The command line.  vorlane --help, then the exit statuses (see
-// diagnostics.h), then the manual's whereabouts:
+// vorlane --help: usage, the quit words, usage_options, the exit statuses
+// (diagnostics.h), usage_end.
 inline constexpr std::string_view usage = "Usage: vorlane [--csv]\n"
                                           "       vorlane < sizes.txt > report.txt\n"
                                           "       vorlane --csv < sizes.txt > sizes.csv\n"
@@ -123,7 +109,6 @@ inline constexpr std::string_view usage = "Usage: vorlane [--csv]\n"
                                           "\n"
                                           "To end it, press Ctrl-D (on Windows Ctrl-Z, then Enter) or Ctrl-C, or\n"
                                           "type one of these words where a number is asked for, in any letter case:\n";
-// The quit words, then:
 inline constexpr std::string_view usage_options =
     "\n"
     "\n"
@@ -136,16 +121,14 @@ inline constexpr std::string_view usage_options =
 inline constexpr std::string_view usage_end =
     "\nThe manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
 
-// vorlane --version, as GNU programs write it: the name and the version,
-// then these lines.
+// vorlane --version, as GNU programs write it.
 inline constexpr std::string_view version_before = "vorlane ";
 inline constexpr std::string_view version_after = "\nCopyright (C) 2026 The Vorlane developers.\n"
                                                   "License MIT: <https://opensource.org/license/mit>.\n"
                                                   "This is free software: you are free to change and redistribute it.\n"
                                                   "There is NO WARRANTY, to the extent permitted by law.\n";
 
-// Any other argument, named safely after the program's name, and where to
-// read more:
+// Any other argument:
 //   vorlane: unexpected argument "sizes.txt" (sizes are read from standard input: vorlane < sizes.txt)
 //   Try 'vorlane --help' for more information.
 inline constexpr std::string_view refused_argument_before = "unexpected argument \"";
