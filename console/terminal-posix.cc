@@ -40,6 +40,7 @@ struct terminal_state {
     volatile sig_atomic_t kept = 0;    // bytes in keep: what the terminal held at a stop
     char keep[4096];
     sigset_t held = {}; // the handled signals, and SIGTTOU, which a change of mode from the background raises
+    struct sigaction handler = {}; // on_signal, for each handled signal
     struct sigaction previous[handled_count] = {};
     // The program's alone.
     output_buffer* screen = nullptr; // out, where that is the terminal, or own_screen
@@ -107,17 +108,13 @@ void on_signal(int signal_number) {
         }
         if ((signal_number == SIGINT || signal_number == SIGQUIT) && t.ours_on) tcflush(t.fd, TCIFLUSH);
         put_back();
-        struct sigaction plain = {};
-        struct sigaction ours = {};
-        plain.sa_handler = SIG_DFL;
-        sigemptyset(&plain.sa_mask);
-        sigaction(signal_number, &plain, &ours);
+        signal(signal_number, SIG_DFL);
         sigset_t just_this;
         sigemptyset(&just_this);
         sigaddset(&just_this, signal_number);
         sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
         raise(signal_number);
-        sigaction(signal_number, &ours, nullptr);
+        sigaction(signal_number, &t.handler, nullptr);
         t.stopped = 1;
     }
     if (write(t.notes[1], "", 1) < 0) {} // a full pipe wakes the wait as well
@@ -194,7 +191,6 @@ waited wait_for_terminal(token_reader& in, int limit_ms) {
         // cursor; SIGCONT alone changes nothing on the screen.
         if (t.stopped && t.ours_on) {
             t.stopped = 0;
-            t.cursor_row = 0;
             draw(true);
         }
         const bool kept = t.kept > 0;
@@ -293,13 +289,12 @@ void open_terminal(token_reader& in, output_buffer& out) {
     sigemptyset(&t.held);
     for (const int s : handled_signals) sigaddset(&t.held, s);
     sigaddset(&t.held, SIGTTOU);
-    struct sigaction action = {};
-    action.sa_handler = on_signal;
-    action.sa_mask = t.held;
+    t.handler.sa_handler = on_signal;
+    t.handler.sa_mask = t.held;
     const sigset_t previous = hold();
     for (int i = 0; i < handled_count; ++i) {
         sigaction(handled_signals[i], nullptr, &t.previous[i]);
-        if (t.previous[i].sa_handler != SIG_IGN) sigaction(handled_signals[i], &action, nullptr);
+        if (t.previous[i].sa_handler != SIG_IGN) sigaction(handled_signals[i], &t.handler, nullptr);
     }
     take_up();
     release(previous);

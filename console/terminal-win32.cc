@@ -6,13 +6,10 @@
 
 #include "console/pause_keys.h"
 
-// The console keeps what is typed as input events until a read takes them,
-// so the pause only looks at them: it takes the events of a single key
-// press and leaves everything else, typed-ahead lines and pastes, for the
-// next questions, which the console echoes as they are read.  The
-// console's mode is not changed, so there is nothing to put back, and
-// Ctrl-C still ends the program as it always does.  What a key press is
-// decided in pause_keys.cc; this file only reads and peeks.
+// The console keeps what is typed as input events until a read takes
+// them: the pause peeks, takes the events of one key press and leaves the
+// rest (lines typed ahead, pastes) for the next questions, which the
+// console echoes as they are read.  The console's mode stays as it is.
 
 namespace {
 
@@ -77,8 +74,8 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
     const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
     pause_verdict v = {};
     DWORD pending = 0;
-    // Keys typed ahead, pending before the prompt shows, end the pause at
-    // once, taken by nothing: they are for the next questions.
+    // Keys pending before the prompt shows were typed ahead, for the next
+    // questions: the pause ends at once.
     const bool typed_ahead =
         !judge_pending(console, false, &v, &pending) || v.kind != arrived_as::nothing_yet || v.count < pending;
     if (!flush_output(out) || typed_ahead) return;
@@ -87,22 +84,17 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
         const bool overdue =
             half_key_since != 0 && GetTickCount64() - half_key_since >= static_cast<ULONGLONG>(key_rest_ms);
         if (!judge_pending(console, overdue, &v, &pending)) return;
-        switch (v.kind) {
-        case arrived_as::one_key: take_events(console, v.count); return;
-        case arrived_as::end_of_input:
+        if (v.kind == arrived_as::one_key || v.kind == arrived_as::end_of_input) {
             take_events(console, v.count);
-            in.at_end = true;
-            return;
-        case arrived_as::more_than_a_key:
-        case arrived_as::blank: return;
-        case arrived_as::nothing_yet: break;
+            in.at_end = v.kind == arrived_as::end_of_input;
         }
+        if (v.kind != arrived_as::nothing_yet) return;
         // Events that are no key press are read away.
         if (!take_events(console, v.count)) return;
         if (v.count < pending) {
-            // Half of a character outside the Basic Multilingual Plane.
-            // The console is signalled while any event is pending, this
-            // one too, so its other half is watched for by time.
+            // Half a character outside the Basic Multilingual Plane.  The
+            // console is signalled while it is pending: the other half is
+            // watched for by time.
             if (half_key_since == 0) half_key_since = GetTickCount64();
             Sleep(10);
             continue;
