@@ -6,22 +6,19 @@
 #include "console/pause_keys.h"
 #include "console/paste_marker.h"
 
-// Views are made by hand here, not with substr, which would bring the C++
-// runtime's exceptions into a program that needs only the C library.
+// Views are made by hand, not with substr, whose exceptions would bring in
+// the C++ runtime where only the C library is needed.
 
 namespace {
 
 enum class action { none, enter, eof, erase, erase_next, kill, kill_word, left, right, home, end, older, newer };
 
 bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
-
 bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// The cursor keys, Home and End as ECMA-48 and xterm send them, whatever
-// the modifiers ("ESC [ 1 ; 5 C"), and Delete; Esc alone, Alt with a key
-// and the other keys do nothing.
+// The cursor keys, Home and End as ECMA-48 and xterm send them, with any
+// modifiers ("ESC [ 1 ; 5 C"), and Delete; other keys do nothing.
 action escape_action(std::string_view key) {
     constexpr std::string_view finals = "ABCDHF";
     constexpr action by_final[] = {action::older, action::newer, action::right,
@@ -31,9 +28,8 @@ action escape_action(std::string_view key) {
     return key.size() < 3 || (key[1] != '[' && key[1] != 'O') || at == finals.npos ? action::none : by_final[at];
 }
 
-// A control character: the terminal's own erase, kill, word-erase and end
-// of file, the usual ones besides, and Ctrl-A, E, B and F as readline has
-// them; others do nothing.
+// The terminal's own erase, kill, word-erase and end of file, the usual
+// ones besides, and Ctrl-A, E, B and F as in readline.
 action control_action(const line_editor& e, char c) {
     const int key = static_cast<unsigned char>(c);
     if (c == '\r' || c == '\n') return action::enter;
@@ -85,10 +81,8 @@ void recall(line_editor& e, bool older) {
     }
     e.browsed = older ? e.browsed - 1 : e.browsed + 1;
     const std::size_t slot = e.browsed % history_lines;
-    if (e.browsed == e.kept)
-        set_line(e, e.saved, e.saved_length);
-    else
-        set_line(e, e.history[slot], e.history_length[slot]);
+    const bool typed = e.browsed == e.kept;
+    set_line(e, typed ? e.saved : e.history[slot], typed ? e.saved_length : e.history_length[slot]);
 }
 
 edited apply(line_editor& e, action a) {

@@ -1,10 +1,7 @@
-// The line a person types at a question, kept, edited and drawn by the
-// program itself, as readline and the Windows console do: keys come as a
-// terminal sends them; Backspace, Ctrl-U, Ctrl-W, Left, Right, Home, End
-// and Delete edit the line, Up and Down recall the lines of the run, Enter
-// ends it.  Pasted text (between bracketed-paste markers) is text, and its
-// line ends are Enter.  Plain rules over bytes; terminal-posix.cc does the
-// reading and writing.
+// The line typed at a question, edited and drawn by the program itself, as
+// readline does, from the keys as a terminal sends them: the usual editing
+// keys, Up and Down through the run's lines, Enter.  Pasted text is text,
+// its line ends Enter.  Plain rules; terminal-posix.cc reads and writes.
 #ifndef VORLANE_CONSOLE_LINE_EDITOR_H
 #define VORLANE_CONSOLE_LINE_EDITOR_H
 
@@ -14,8 +11,8 @@
 #include "console/number_parse.h"
 #include "console/stream_output.h"
 
-// Room for two of the longest numbers and more: a longer line, which only
-// a paste brings, is broken at its last blank, so no number is cut in two.
+// Room for two of the longest numbers and more: a longer line (a paste) is
+// broken at its last blank, so that no number is cut in two.
 inline constexpr std::size_t line_capacity = 2 * longest_number + 64;
 inline constexpr std::size_t history_lines = 64;
 inline constexpr std::size_t history_width = 256; // longer lines are not kept
@@ -26,8 +23,8 @@ struct editing_keys {
     int erase, kill, word_erase, end_of_input;
 };
 
-// more: every key taken, or the rest of one still to come.  line: a line
-// is finished.  end: the end-of-input key on an empty line.
+// more: every key taken, or the rest of one to come; line: a line is
+// finished; end: the end-of-input key on an empty line.
 enum class edited { more, line, end };
 
 struct line_editor {
@@ -45,9 +42,9 @@ struct line_editor {
 
 void init_editor(line_editor& e, editing_keys keys);
 
-// Takes keys from pending as far as they go: to a finished line, the end
-// of the input, or a key whose rest has not come (unless rest_overdue:
-// then what has come is the key).  *used: the bytes taken.
+// Takes keys from pending up to a finished line, the end of the input, or
+// a key whose rest has not come (unless rest_overdue: then what has come
+// is the key).  *used: the bytes taken.
 edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, std::size_t* used);
 
 // The finished line; next_line keeps it in the history and starts anew.
@@ -58,9 +55,8 @@ void next_line(line_editor& e);
 void put_shown(output_buffer& screen, std::string_view text);
 
 // Draws prompt and text on a screen width columns wide, the cursor before
-// text[cursor], and returns the cursor's row counted from the prompt's.
-// cursor_row: where the cursor stands now, counted so; fresh: at the start
-// of a line of its own instead (back from a stop).
+// text[cursor], and returns the cursor's row below the prompt's.
+// cursor_row: that row now; fresh: at the start of a line instead.
 int draw_line(output_buffer& screen, std::string_view prompt, std::string_view text, std::size_t cursor, int width,
               int cursor_row, bool fresh);
 

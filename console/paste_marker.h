@@ -1,5 +1,4 @@
-// The markers that a terminal in bracketed-paste mode puts around a paste,
-// and the one matcher for them.
+// The markers a terminal in bracketed-paste mode puts around a paste.
 #ifndef VORLANE_CONSOLE_PASTE_MARKER_H
 #define VORLANE_CONSOLE_PASTE_MARKER_H
 

@@ -13,17 +13,10 @@ struct first_key {
 
 bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// One byte or one UTF-8 character.  A malformed sequence counts its lead
-// byte as the key.
+// One byte or one UTF-8 character; a malformed one is its lead byte.
 first_key character(std::string_view s) {
     const auto lead = static_cast<unsigned char>(s[0]);
-    std::size_t need = 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        need = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        need = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        need = 4;
+    const std::size_t need = lead < 0xC2 || lead > 0xF4 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     for (std::size_t i = 1; i < need; ++i) {
         if (i == s.size()) return {i, false};
         if (!is_continuation(s[i])) return {1, true};
@@ -31,13 +24,12 @@ first_key character(std::string_view s) {
     return {need, true};
 }
 
-// An escape sequence, s starting with ESC; alt_allowed says whether an
-// ESC before some other key may make it Alt with that key.
+// An escape sequence; alt_allowed: ESC before another key may be Alt.
 first_key escape_sequence(std::string_view s, bool alt_allowed) {
     if (s.size() == 1) return {1, false};
     if (s[1] == '[') {
-        // CSI: parameter and intermediate bytes, then a final byte.  The
-        // Linux console's function keys add one more: "ESC [ [ A".
+        // CSI: parameter and intermediate bytes, a final byte; the Linux
+        // console's function keys have one more: "ESC [ [ A".
         std::size_t i = 2;
         if (i < s.size() && s[i] == '[') return s.size() > 3 ? first_key{4, true} : first_key{s.size(), false};
         constexpr std::size_t longest_parameters = 32;
@@ -49,8 +41,7 @@ first_key escape_sequence(std::string_view s, bool alt_allowed) {
     }
     if (s[1] == 'O') return s.size() > 2 ? first_key{3, true} : first_key{2, false};
     if (!alt_allowed) return {1, true};
-    std::string_view rest = s;
-    rest.remove_prefix(1);
+    const std::string_view rest(s.data() + 1, s.size() - 1);
     const first_key key = rest[0] == escape ? escape_sequence(rest, false) : character(rest);
     return {1 + key.length, key.complete};
 }
@@ -58,11 +49,8 @@ first_key escape_sequence(std::string_view s, bool alt_allowed) {
 first_key first_key_of(std::string_view s) { return s[0] == escape ? escape_sequence(s, true) : character(s); }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 bool is_press(const console_event& e) { return e.kind == console_event::type::key_down && !e.modifier_alone; }
-
 bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 } // namespace
