@@ -119,21 +119,17 @@ consteval int groups_of_two_to_the_1024() {
 #define RARELY_CALLED [[gnu::noinline]]
 #endif
 
-// 2^64 and more, or infinite.  Such a value is an integer, m * 2^shift
-// with m below 2^53: written out in full, its groups doubled shift times.
-RARELY_CALLED char* format_large(std::uint64_t bits, char* out) {
-    if ((bits >> 63) != 0) *out++ = '-';
-    const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
-    if (biased_exponent == 0x7ff) {
+// 2^64 and more, or infinite: mantissa * 2^exponent, an integer, written
+// out in full, its groups doubled exponent times.
+RARELY_CALLED char* format_large(std::uint64_t mantissa, int exponent, char* out) {
+    if (exponent == 0x7ff - 1075) {
         std::memcpy(out, "inf", 3);
         return out + 3;
     }
     std::uint32_t groups[groups_of_two_to_the_1024()];
     int count = 0;
-    for (std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52); m != 0; m /= billion)
-        groups[count++] = static_cast<std::uint32_t>(m % billion);
-    for (int shift = biased_exponent - 1075; shift > 0; shift -= 29)
-        count = double_groups(groups, count, shift < 29 ? shift : 29);
+    for (; mantissa != 0; mantissa /= billion) groups[count++] = static_cast<std::uint32_t>(mantissa % billion);
+    for (; exponent > 0; exponent -= 29) count = double_groups(groups, count, exponent < 29 ? exponent : 29);
     out = put_decimal(groups[count - 1], out);
     for (int i = count - 2; i >= 0; --i) {
         std::uint32_t g = groups[i];
@@ -157,13 +153,10 @@ char* format_figure(double value, char* out) {
         std::memcpy(out, "nan", 3);
         return out + 3;
     }
-    // 1023 + 64: from here on the value is 2^64 or more, or infinite.
-    if (biased_exponent >= 1087) return format_large(bits, out);
-
     if ((bits >> 63) != 0) *out++ = '-';
     const std::uint64_t mantissa = biased_exponent == 0 ? fraction_bits : fraction_bits | (std::uint64_t{1} << 52);
     const int exponent = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
-
+    if (exponent >= 64 - 52) return format_large(mantissa, exponent, out); // 2^64 and more, or infinite
     std::uint64_t integer_part;
     std::uint32_t decimals;
     if (exponent >= 0) {

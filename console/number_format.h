@@ -1,9 +1,7 @@
-// Numbers in the report's "%lf" form: a "-" for negative values (negative
-// zero included), at least one integer digit, a point and six decimals,
-// correctly rounded from the exact binary value, ties to even.  The same
-// text as the C library's printf("%lf") in the classic locale, whatever
-// locale the process has, "inf" and "-inf" included; but a NaN is "nan"
-// whatever its sign, which no processor agrees on.
+// Numbers in the report's "%lf" form, correctly rounded from the exact
+// binary value, ties to even: the text of printf("%lf") in the classic
+// locale, whatever the process's locale, "-0.000000" and "-inf" included;
+// but a NaN is "nan" whatever its sign, which no processor agrees on.
 #ifndef VORLANE_CONSOLE_NUMBER_FORMAT_H
 #define VORLANE_CONSOLE_NUMBER_FORMAT_H
 

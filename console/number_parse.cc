@@ -4,23 +4,19 @@
 
 #include <fast_float/fast_float.h>
 
-// What a number is, and why a token is not one, is the dialogue's own
-// grammar, below.  The value of a token that passes it comes from
-// fast_float, compiled into the program: correctly rounded, with no C++
-// runtime at run time, and exact on 32-bit x86 too, as the build does its
-// arithmetic in SSE2 there (cmake/exact_float.cmake), not on the x87.
+// The grammar is the dialogue's own.  The value comes from fast_float,
+// compiled in: correctly rounded, without the C++ runtime, and exact on
+// 32-bit x86 too, where the build uses SSE2 (cmake/exact_float.cmake).
 
 namespace {
 
-// The end of the run of digits that starts at p.
 const char* digits_end(const char* p, const char* end) {
     while (p != end && static_cast<unsigned char>(*p - '0') < 10) ++p;
     return p;
 }
 
-// Whether text, all of it, is a decimal without its sign: digits with an
-// optional point and more digits, or a point and digits; then, optionally,
-// "e" or "E", a sign if any, and digits.  cut: or the start of one.
+// Whether text, all of it, is a decimal without its sign (see
+// parse_decimal); cut: or the start of one.
 bool is_unsigned_decimal(std::string_view text, bool cut = false) {
     const char* const end = text.data() + text.size();
     const char* p = digits_end(text.data(), end);
@@ -61,9 +57,8 @@ bool parse_decimal(std::string_view token, double* value) {
     double result = 0;
     constexpr fast_float::parse_options options(fast_float::chars_format::general, decimal_point);
     const auto read = fast_float::from_chars_advanced(magnitude.data(), end, result, options);
-    // The library reads whole whatever the grammar takes.  Out of range,
-    // newer versions of it say so, and give the infinity or the zero all
-    // the same.
+    // The library reads whole whatever the grammar takes.  Newer versions
+    // say when out of range, and give the infinity or zero all the same.
     if (read.ptr != end || (read.ec != std::errc() && read.ec != std::errc::result_out_of_range)) return false;
     *value = negative ? -result : result;
     return true;

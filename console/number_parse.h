@@ -6,24 +6,22 @@
 #include <cstddef>
 #include <string_view>
 
-// The decimal point of the numbers read, whatever the system's language
-// settings.
+// The decimal point, whatever the system's language settings.
 inline constexpr char decimal_point = '.';
 
 // Longest token still taken for a number; longer ones are refused.
 inline constexpr std::size_t longest_number = 4096;
 
-// Whether token, all of it, is a decimal number: an optional sign, digits
-// with an optional point and more digits or a point and digits, and an
-// optional exponent "e" or "E" with an optional sign and digits.  If so,
-// stores its value, correctly rounded to nearest, ties to even; a value
-// too large becomes an infinity and one too small the nearest subnormal
-// or zero.  Hexadecimal, "inf", "nan", "12,5" and "100mm" are not numbers.
+// Whether token, all of it, is a decimal: an optional sign; digits, with
+// an optional point and digits, but some digit before or after the point;
+// an optional exponent, "e" or "E", an optional sign and digits.  If so,
+// stores its value rounded to nearest, ties to even (to infinity or zero
+// out of range).  Hexadecimal, "inf", "nan", "12,5", "100mm" are not.
 bool parse_decimal(std::string_view token, double* value);
 
 // Whether token is refused for its length alone: longer than the longest
-// number, and the start of a number as far as it goes (the reader keeps
-// one byte more than the longest number).
+// number, and the start of one as far as it goes (the reader keeps one
+// byte more).
 bool too_long_for_a_number(std::string_view token);
 
 #endif

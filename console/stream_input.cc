@@ -6,22 +6,16 @@
 
 namespace {
 
-// Moves the unread bytes to the front, freeing the rest for reading.
-void make_room(token_reader& in) {
-    if (in.next > 0) {
-        std::memmove(in.data, in.data + in.next, in.end - in.next);
-        in.end -= in.next;
-        in.shown = in.shown > in.next ? in.shown - in.next : 0;
-        in.next = 0;
-    }
-}
-
 // Waits for more input, once the question is on the screen.  Only called
 // with the buffer used up: there is room for a read or a line.
 input_status fill_reader(token_reader& in, output_buffer& out) {
     if (in.error != 0) return input_status::failed;
     if (in.at_end) return input_status::ended;
-    make_room(in);
+    // The unread bytes to the front, the rest free for reading.
+    std::memmove(in.data, in.data + in.next, in.end - in.next);
+    in.end -= in.next;
+    in.shown = in.shown > in.next ? in.shown - in.next : 0;
+    in.next = 0;
     if (!flush_output(out)) return input_status::failed;
     if (in.source != nullptr) return in.source(in, out);
     const long n = read_some(in.fd, in.data + in.end, input_capacity - in.end, &in.error);

@@ -28,7 +28,6 @@ void keep_line_ends(int fd);
 // press a key.
 bool is_terminal(int fd);
 
-// The system's wording for an error number.
 const char* describe_error(int error);
 
 #endif
