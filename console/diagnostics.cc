@@ -34,7 +34,7 @@ void report(int error_fd, std::initializer_list<std::string_view> parts) {
 }
 
 void report_error(int error_fd, std::string_view what, int error) {
-    report(error_fd, {what, ": ", describe_error(error), "\n"});
+    report(error_fd, {what, ": ", std::strerror(error), "\n"});
 }
 
 void report_at_line(int error_fd, std::size_t line_number, std::string_view first, std::string_view second,

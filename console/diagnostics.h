@@ -1,5 +1,4 @@
-// What the program tells on standard error, and the exit status that tells
-// a script how it went.
+// What the program tells on standard error, and the exit status that tells a script how it went.
 #ifndef VORLANE_CONSOLE_DIAGNOSTICS_H
 #define VORLANE_CONSOLE_DIAGNOSTICS_H
 
@@ -25,15 +24,12 @@ inline constexpr exit_status_meaning exit_statuses[] = {
                          "    after a coil height without its window width"},
 };
 
-// Text from outside (a refused token, an argument) as it is shown:
-// printable ASCII, any other byte as "?", so that nothing in it can act on
-// the terminal, cut short after 20 characters with "...".  Writes at most
-// shown_max_length bytes at out and returns how many.
+// Text from outside (a refused token, an argument) as shown: printable ASCII, other bytes "?", so that none acts on the
+// terminal, cut after 20 characters with "...".  Writes shown_max_length bytes at most, and returns how many.
 inline constexpr std::size_t shown_max_length = 23;
 std::size_t show_safely(std::string_view text, char* out);
 
-// A message gathered in one buffer, so that it goes out in one write: a
-// line of standard error stays one line.  What does not fit is dropped.
+// A message gathered in one buffer for one write, so that a line of standard error stays one line; what overflows goes.
 struct message {
     char text[2048];
     std::size_t length = 0;

@@ -30,8 +30,7 @@ struct dialogue_streams {
 // How a cycle ended; a quit word ends the input too.
 enum class cycle_end { completed, input_ended, ended_at_pause, failed };
 
-// A figure's digits.  Most are short, and copied as a block of
-// short_figure bytes: quicker than a copy of just so many.
+// A figure's digits.  Most are short, and copied as a block of short_figure bytes: quicker than a copy of just so many.
 constexpr std::size_t short_figure = 32;
 struct digits {
     char text[figure_max_length > short_figure ? figure_max_length : short_figure];
@@ -44,8 +43,7 @@ digits format(double value) {
     return d;
 }
 
-// The header, report and table, the program's hot path, are written
-// through a pointer of their own, which the compiler keeps in a register.
+// The header, report and table, the hot path, are written through a pointer of their own, kept in a register.
 struct lines {
     output_buffer& out;
     char* at;
@@ -149,8 +147,7 @@ bool is_quit_word(std::string_view token) {
     return false;
 }
 
-// Told on standard error after the report so far, so that where both
-// streams go to one place the line stands where it belongs.
+// Told on standard error after the report so far: where both streams go to one place, it stands where it belongs.
 void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, std::string_view shown,
                 std::string_view last) {
     s.input_refused = true;
@@ -160,9 +157,7 @@ void tell_error(dialogue_streams& s, std::size_t line, std::string_view first, s
     }
 }
 
-// Asks until a number comes: anything else is refused with the rest of
-// its line, and asked for again; a quit word ends the input.  At a
-// terminal, what was taken is shown after the question.
+// Asks until a number comes, refusing anything else with the rest of its line; a quit word ends the input.
 input_status read_number(dialogue_streams& s, std::string_view prompt, double* value) {
     for (;;) {
         s.in.prompt = prompt;
@@ -195,8 +190,7 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
     }
 }
 
-// At a terminal, the report stays until a key is pressed, or an answer to
-// the next question is already there.  False where the input ended.
+// At a terminal the report stays until a key, or an answer to the next question is there.  False if the input ended.
 bool pause_for_key(token_reader& in, output_buffer& out) {
     if (!in.from_terminal) return true;
     put_text(out, texts::pause_prompt);
@@ -258,8 +252,7 @@ int run_dialogue_on(dialogue_streams& s) {
 } // namespace
 
 int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form) {
-    // Too large for some platforms' stacks: one allocation for the run,
-    // not cleared, as every byte is written before it is read.
+    // Too large for some stacks: one allocation for the run, not cleared, as every byte is written before it is read.
     auto* const s = static_cast<dialogue_streams*>(std::malloc(sizeof(dialogue_streams)));
     if (s == nullptr) {
         report_error(error_fd, "cannot start", ENOMEM);

@@ -1,14 +1,11 @@
-// The dialogue: header, the two questions, the report and the pause, over
-// and over until the input ends; or, for spreadsheets and scripts, a table
-// of the same sizes read the same way (no question, no pause).
+// The dialogue: header, questions, report and pause until the input ends; or a table of the same sizes, for scripts.
 #ifndef VORLANE_CONSOLE_DIALOGUE_H
 #define VORLANE_CONSOLE_DIALOGUE_H
 
 enum class report_form { dialogue, table };
 
-// Runs it over standard input and output, or the given descriptors, and
-// returns the exit status.  For sizes from a file or a pipe, and a table,
-// refusals and a height without its width are told on standard error too.
+// Runs it on standard input and output, or the given descriptors, and returns the exit status.  Sizes from a file or a
+// pipe, and tables, also have refusals and a height without its width told on standard error.
 int run_dialogue(report_form form = report_form::dialogue);
 int run_dialogue_over(int input_fd, int output_fd, int error_fd, report_form form = report_form::dialogue);
 

@@ -1,6 +1,4 @@
-// The dialogue's words, exactly as the user reads them, in the order they
-// are printed.  Every line ends in a blank before its newline; the prompts
-// end in a blank.  "%lf" marks where a line shows a figure.
+// The dialogue's words as read, in order: lines end in a blank and a newline, prompts in a blank; "%lf" is a figure.
 #ifndef VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 #define VORLANE_CONSOLE_DIALOGUE_TEXTS_H
 
@@ -9,8 +7,7 @@
 
 #include "console/number_parse.h"
 
-// A line with one figure, split at "%lf" while the program is compiled; a
-// line without "%lf", or with two, does not build (abort is no constant).
+// A line with one figure, split at "%lf" at compile time; without "%lf", or with two, it does not build (abort).
 struct figure_line {
     std::string_view before;
     std::string_view after;
@@ -51,8 +48,7 @@ inline constexpr figure_line      result_line           {"Result: %lf \n"};
 // Between two cycles, while standard input is a terminal.
 inline constexpr std::string_view pause_prompt = "Press any key to continue . . . ";
 
-// A token that is not a number, named as show_safely shows it; a second
-// line tells when the rest of its line went with it.
+// A token that is not a number, named as show_safely shows it; a second line tells when the rest of its line went too.
 inline constexpr std::string_view refusal_before_token = "Not a number: \"";
 inline constexpr std::string_view refusal_after_token  = "\" (write digits, with a point for decimals, as in 12.5) \n";
 inline constexpr std::string_view refusal_rest_skipped = "The rest of that line was skipped too. \n";
@@ -61,12 +57,10 @@ inline constexpr std::string_view token_cut_short      = "...";
 inline constexpr std::string_view too_long_before_token = "Too long for a number: \"";
 inline constexpr std::string_view too_long_after_token  = "\" (a number has at most 4096 characters) \n";
 
-// Words that end the dialogue where a number is asked for, in any letter
-// case; --help lists them.
+// Words that end the dialogue where a number is asked for, in any letter case; --help lists them.
 inline constexpr std::string_view quit_words[] = {"q", "quit", "exit"};
 
-// On standard error, after the program's name, for sizes from a file or a
-// pipe, with the token's line:
+// On standard error after the program's name, for sizes from a file or a pipe, with the token's line:
 //   vorlane: line 2: not a number: "12,5"
 //   vorlane: line 3: the input ended after the coil height 150.000000, before its window width
 inline constexpr std::string_view program_prefix         = "vorlane: ";
@@ -78,23 +72,20 @@ inline constexpr figure_line      error_unfinished_pair  {": the input ended aft
 
 // clang-format on
 
-// The refusals name the longest number, and their example has the decimal
-// point that the reader takes.
+// The refusals name the longest number, and their example has the decimal point that the reader takes.
 static_assert(longest_number == 4096, "the refusal of a long number names the longest number's length");
 inline constexpr char example_number[] = {'1', '2', decimal_point, '5'};
 static_assert(refusal_after_token.find(std::string_view(example_number, sizeof example_number)) !=
                   std::string_view::npos,
               "the refusal's example of a number has the decimal point that the reader takes");
 
-// vorlane --csv: RFC 4180, so CR LF at each row's end; the columns in the
-// report's words, and a row of its figures per coil.
+// vorlane --csv: RFC 4180, so CR LF ends each row; the columns in the report's words, a row of its figures per coil.
 inline constexpr std::string_view table_header =
     "DD coil height,Window width,Offset width,L1,L2,L3,L4,Total length of all sides,Spool mandrel diameter\r\n";
 inline constexpr figure_line table_cell{"%lf,"};
 inline constexpr figure_line table_last_cell{"%lf\r\n"};
 
-// vorlane --help: usage, the quit words, usage_options, the exit statuses
-// (diagnostics.h), usage_end.
+// vorlane --help: usage, the quit words, usage_options, the exit statuses (diagnostics.h), usage_end.
 inline constexpr std::string_view usage = "Usage: vorlane [--csv]\n"
                                           "       vorlane < sizes.txt > report.txt\n"
                                           "       vorlane --csv < sizes.txt > sizes.csv\n"

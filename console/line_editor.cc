@@ -6,8 +6,7 @@
 #include "console/pause_keys.h"
 #include "console/paste_marker.h"
 
-// Views are made by hand, not with substr, whose exceptions would bring in
-// the C++ runtime where only the C library is needed.
+// Views made by hand, not with substr, whose exceptions would bring in the C++ runtime beside the C library.
 
 namespace {
 
@@ -17,8 +16,7 @@ bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x
 bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// The cursor keys, Home and End as ECMA-48 and xterm send them, with any
-// modifiers ("ESC [ 1 ; 5 C"), and Delete; other keys do nothing.
+// Cursor keys, Home and End as ECMA-48 and xterm send them, any modifiers ("ESC [ 1 ; 5 C"), and Delete; others: none.
 action escape_action(std::string_view key) {
     constexpr std::string_view finals = "ABCDHF";
     constexpr action by_final[] = {action::older, action::newer, action::right,
@@ -28,8 +26,7 @@ action escape_action(std::string_view key) {
     return key.size() < 3 || (key[1] != '[' && key[1] != 'O') || at == finals.npos ? action::none : by_final[at];
 }
 
-// The terminal's own erase, kill, word-erase and end of file, the usual
-// ones besides, and Ctrl-A, E, B and F as in readline.
+// The terminal's own erase, kill, word-erase and end of file, the usual ones too, and readline's Ctrl-A, E, B and F.
 action control_action(const line_editor& e, char c) {
     const int key = static_cast<unsigned char>(c);
     if (c == '\r' || c == '\n') return action::enter;
@@ -70,8 +67,7 @@ edited finish(line_editor& e, std::size_t done, std::size_t resume) {
     return edited::line;
 }
 
-// Up (older) and Down (newer) through the lines kept; the line being
-// typed is saved meanwhile, and comes back after the newest.
+// Up (older) and Down (newer) through the lines kept; the line being typed is saved, and comes back after the newest.
 void recall(line_editor& e, bool older) {
     const std::size_t oldest = e.kept > history_lines ? e.kept - history_lines : 0;
     if (e.browsed == (older ? oldest : e.kept)) return;
@@ -149,8 +145,7 @@ edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, st
             at += paste_marker_length;
             continue;
         }
-        // A paste ends with its closing marker, whose rest is waited for
-        // however long it takes.
+        // A paste ends with its closing marker, whose rest is waited for however long it takes.
         if (m == marker::partial && (e.in_paste || !rest_overdue)) break;
         bool complete = true;
         const std::size_t length = e.in_paste ? 1 : first_key_length(rest, &complete);
@@ -178,13 +173,8 @@ edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, st
     return result;
 }
 
-std::string_view finished_line(const line_editor& e) { return std::string_view(e.text, e.done); }
-
 void next_line(line_editor& e) {
-    const std::size_t newest = (e.kept + history_lines - 1) % history_lines;
-    const bool repeated =
-        e.kept > 0 && finished_line(e) == std::string_view(e.history[newest], e.history_length[newest]);
-    if (!repeated && e.done <= history_width) {
+    if (e.done <= history_width) {
         std::memcpy(e.history[e.kept % history_lines], e.text, e.done);
         e.history_length[e.kept % history_lines] = e.done;
         ++e.kept;
@@ -213,8 +203,7 @@ int draw_line(output_buffer& screen, std::string_view prompt, std::string_view t
     put_shown(screen, prompt);
     put_shown(screen, text);
     const int end = columns(prompt) + columns(text);
-    // A line that fills its last row leaves the cursor at the margin, where
-    // terminals differ: a line end takes it to the next row on all alike.
+    // A line filling its last row leaves the cursor at the margin, where terminals differ: a line end moves it on.
     if (end > 0 && end % width == 0) put_text(screen, "\n");
     put_text(screen, "\x1b[J");
     const int at = columns(prompt) + columns(std::string_view(text.data(), cursor));

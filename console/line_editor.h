@@ -1,7 +1,5 @@
-// The line typed at a question, edited and drawn by the program itself, as
-// readline does, from the keys as a terminal sends them: the usual editing
-// keys, Up and Down through the run's lines, Enter.  Pasted text is text,
-// its line ends Enter.  Plain rules; terminal-posix.cc reads and writes.
+// The line typed at a question, edited and drawn by the program, as readline does, from the keys a terminal sends: the
+// usual editing keys, Up and Down through the run's lines, Enter.  Pasted text is text; terminal-posix.cc does the I/O.
 #ifndef VORLANE_CONSOLE_LINE_EDITOR_H
 #define VORLANE_CONSOLE_LINE_EDITOR_H
 
@@ -11,20 +9,17 @@
 #include "console/number_parse.h"
 #include "console/stream_output.h"
 
-// Room for two of the longest numbers and more: a longer line (a paste) is
-// broken at its last blank, so that no number is cut in two.
+// Room for two of the longest numbers: a longer line (a paste) is broken at its last blank, cutting no number in two.
 inline constexpr std::size_t line_capacity = 2 * longest_number + 64;
 inline constexpr std::size_t history_lines = 64;
 inline constexpr std::size_t history_width = 256; // longer lines are not kept
 
-// The terminal's own erase, kill, word-erase and end-of-file characters
-// (stty), -1 where disabled; the usual ones work besides.
+// The terminal's own erase, kill, word-erase and end-of-file characters (stty), -1 where disabled; the usual ones too.
 struct editing_keys {
     int erase, kill, word_erase, end_of_input;
 };
 
-// more: every key taken, or the rest of one to come; line: a line is
-// finished; end: the end-of-input key on an empty line.
+// more: every key taken, or one's rest to come; line: a line is finished; end: end-of-input key on an empty line.
 enum class edited { more, line, end };
 
 struct line_editor {
@@ -42,21 +37,17 @@ struct line_editor {
 
 void init_editor(line_editor& e, editing_keys keys);
 
-// Takes keys from pending up to a finished line, the end of the input, or
-// a key whose rest has not come (unless rest_overdue: then what has come
-// is the key).  *used: the bytes taken.
+// Takes keys up to a finished line, the input's end, or a key cut short (taken as it is if rest_overdue); *used: bytes.
 edited take_keys(line_editor& e, std::string_view pending, bool rest_overdue, std::size_t* used);
 
-// The finished line; next_line keeps it in the history and starts anew.
-std::string_view finished_line(const line_editor& e);
+// Keeps the finished line, text[0, done), in the history and starts the next.
 void next_line(line_editor& e);
 
 // Text as a terminal's echo shows it: control characters as ^X.
 void put_shown(output_buffer& screen, std::string_view text);
 
-// Draws prompt and text on a screen width columns wide, the cursor before
-// text[cursor], and returns the cursor's row below the prompt's.
-// cursor_row: that row now; fresh: at the start of a line instead.
+// Draws prompt and text on a screen width columns wide, the cursor before text[cursor], and returns the cursor's row
+// below the prompt's.  cursor_row: that row now; fresh: at the start of a line instead.
 int draw_line(output_buffer& screen, std::string_view prompt, std::string_view text, std::size_t cursor, int width,
               int cursor_row, bool fresh);
 

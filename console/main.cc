@@ -1,5 +1,4 @@
-// The command line: without arguments the dialogue runs; --help (-h, /?)
-// and --version answer and end; any other argument is refused.
+// The command line: no argument runs the dialogue; --help (-h, /?) and --version answer; any other is refused.
 
 #include <string_view>
 
@@ -59,9 +58,7 @@ int refuse(std::string_view argument) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The first argument that decides, decides: --help wins over what
-    // follows it, and so does a refusal.  "--" ends the options, and no
-    // operand is taken after it either.
+    // The first argument that decides, decides; "--" ends the options, and no operand is taken after it either.
     bool table = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];

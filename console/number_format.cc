@@ -6,11 +6,8 @@
 
 #include "console/number_parse.h" // the decimal point, the same for what is read and what is written
 
-// The program's hot path: ten figures a report.  Below 2^64 a binary64
-// value m * 2^e comes out exactly in integers: the integer part is m
-// shifted, the decimals the rest times 10^6 over 2^-e, at most 73 bits,
-// rounded half to even.  From 2^64 on a value is an integer, written out in
-// full from a big integer.
+// The hot path, ten figures a report.  Below 2^64, m * 2^e comes out exactly in integers: the integer part m shifted,
+// the decimals the rest times 10^6 over 2^-e (73 bits at most), half to even; from 2^64 on, an integer, in full.
 
 namespace {
 
@@ -60,8 +57,7 @@ char* put_six_decimals(std::uint32_t n, char* out) {
     return out + 6;
 }
 
-// value / 2^bits, rounded half to even; sticky: bits below value that are
-// not all zero, which make a tie more than half.
+// value / 2^bits, rounded half to even; sticky: nonzero bits below value, which make a tie more than half.
 std::uint64_t shift_rounded(std::uint64_t value, int bits, bool sticky) {
     const std::uint64_t quotient = value >> bits;
     const std::uint64_t rest = value & ((std::uint64_t{1} << bits) - 1);
@@ -69,17 +65,14 @@ std::uint64_t shift_rounded(std::uint64_t value, int bits, bool sticky) {
     return rest > half || (rest == half && (sticky || (quotient & 1) != 0)) ? quotient + 1 : quotient;
 }
 
-// round(fraction * 10^6 / 2^shift), half to even, for fraction < 2^shift
-// and fraction < 2^53.  The result is at most 10^6.
+// round(fraction * 10^6 / 2^shift), half to even, for fraction < 2^shift and < 2^53: at most 10^6.
 std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift) {
-    // 10^6 is 15625 * 2^6, and fraction * 15625 < 2^(shift + 14) fits in 64
-    // bits up to a shift of 50: every value of 4 or more, most of a report.
+    // 10^6 is 15625 * 2^6; fraction * 15625 < 2^(shift + 14) fits 64 bits up to a shift of 50: values of 4 and more.
     if (shift <= 6) return static_cast<std::uint32_t>((fraction * 15625) << (6 - shift));
     if (shift <= 50) return static_cast<std::uint32_t>(shift_rounded(fraction * 15625, shift - 6, false));
     // The product is below 2^73: from a shift of 75 on it rounds to zero.
     if (shift >= 75) return 0;
-    // fraction * 10^6 as high * 2^32 + low, for compilers without a 128-bit
-    // type: high is below 2^42.
+    // fraction * 10^6 as high * 2^32 + low, for compilers without a 128-bit type: high is below 2^42.
     const std::uint64_t low = (fraction & 0xffffffffu) * million;
     const std::uint64_t high = (fraction >> 32) * million + (low >> 32);
     return static_cast<std::uint32_t>(shift_rounded(high, shift - 32, (low & 0xffffffffu) != 0));
@@ -88,9 +81,8 @@ std::uint32_t round_scaled_fraction(std::uint64_t fraction, int shift) {
 // Figures of 2^64 and more: groups of nine digits, the lowest first.
 constexpr std::uint32_t billion = 1000000000;
 
-// groups[0, count) times 2^step, for a step of at most 29: each group
-// times 2^29 and a carry stays below 2^59, so the carry out of the last
-// group fits in one more.  Returns the new count.
+// groups[0, count) times 2^step, for a step of at most 29: each group times 2^29 and a carry stays below 2^59, so the
+// carry out of the last group fits in one more.  Returns the new count.
 constexpr int double_groups(std::uint32_t* groups, int count, int step) {
     std::uint64_t carry = 0;
     for (int i = 0; i < count; ++i) {
@@ -102,8 +94,7 @@ constexpr int double_groups(std::uint32_t* groups, int count, int step) {
     return count;
 }
 
-// The groups that 2^1024, above every finite double, takes: format_large
-// has room for exactly so many.
+// The groups that 2^1024, above every finite double, takes: format_large has room for exactly so many.
 consteval int groups_of_two_to_the_1024() {
     std::uint32_t groups[64] = {1};
     int count = 1;
@@ -111,16 +102,14 @@ consteval int groups_of_two_to_the_1024() {
     return count;
 }
 
-// Kept out of format_figure: inlined, its room on the stack and the
-// registers it saves would cost every figure of a report.
+// Kept out of format_figure: inlined, its stack and the registers it saves would cost every figure of a report.
 #if defined(_MSC_VER)
 #define RARELY_CALLED __declspec(noinline)
 #else
 #define RARELY_CALLED [[gnu::noinline]]
 #endif
 
-// 2^64 and more, or infinite: mantissa * 2^exponent, an integer, written
-// out in full, its groups doubled exponent times.
+// 2^64 and more, or infinite: mantissa * 2^exponent, an integer, written in full, its groups doubled exponent times.
 RARELY_CALLED char* format_large(std::uint64_t mantissa, int exponent, char* out) {
     if (exponent == 0x7ff - 1075) {
         std::memcpy(out, "inf", 3);
@@ -148,8 +137,7 @@ char* format_figure(double value, char* out) {
     const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t fraction_bits = bits & ((std::uint64_t{1} << 52) - 1);
     if (biased_exponent == 0x7ff && fraction_bits != 0) {
-        // No sign: the processor chooses the sign of a NaN that inf - inf
-        // makes, and every build must print the same text.
+        // No sign: processors differ on the sign of the NaN of inf - inf, and every build prints the same text.
         std::memcpy(out, "nan", 3);
         return out + 3;
     }

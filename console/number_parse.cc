@@ -4,9 +4,8 @@
 
 #include <fast_float/fast_float.h>
 
-// The grammar is the dialogue's own.  The value comes from fast_float,
-// compiled in: correctly rounded, without the C++ runtime, and exact on
-// 32-bit x86 too, where the build uses SSE2 (cmake/exact_float.cmake).
+// The grammar is the dialogue's own.  The value comes from fast_float, compiled in: correctly rounded, without the C++
+// runtime, and exact on 32-bit x86 too, where the build uses SSE2 (cmake/exact_float.cmake).
 
 namespace {
 
@@ -15,8 +14,7 @@ const char* digits_end(const char* p, const char* end) {
     return p;
 }
 
-// Whether text, all of it, is a decimal without its sign (see
-// parse_decimal); cut: or the start of one.
+// Whether text, all of it, is a decimal without its sign (see parse_decimal); cut: or the start of one.
 bool is_unsigned_decimal(std::string_view text, bool cut = false) {
     const char* const end = text.data() + text.size();
     const char* p = digits_end(text.data(), end);
@@ -57,8 +55,7 @@ bool parse_decimal(std::string_view token, double* value) {
     double result = 0;
     constexpr fast_float::parse_options options(fast_float::chars_format::general, decimal_point);
     const auto read = fast_float::from_chars_advanced(magnitude.data(), end, result, options);
-    // The library reads whole whatever the grammar takes.  Newer versions
-    // say when out of range, and give the infinity or zero all the same.
+    // The library reads whole what the grammar takes; newer versions say "out of range", giving infinity or zero.
     if (read.ptr != end || (read.ec != std::errc() && read.ec != std::errc::result_out_of_range)) return false;
     *value = negative ? -result : result;
     return true;

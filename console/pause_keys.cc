@@ -28,8 +28,7 @@ first_key character(std::string_view s) {
 first_key escape_sequence(std::string_view s, bool alt_allowed) {
     if (s.size() == 1) return {1, false};
     if (s[1] == '[') {
-        // CSI: parameter and intermediate bytes, a final byte; the Linux
-        // console's function keys have one more: "ESC [ [ A".
+        // CSI: parameter and intermediate bytes, a final byte; the Linux console's F-keys have one more: "ESC [ [ A".
         std::size_t i = 2;
         if (i < s.size() && s[i] == '[') return s.size() > 3 ? first_key{4, true} : first_key{s.size(), false};
         constexpr std::size_t longest_parameters = 32;
@@ -61,9 +60,11 @@ std::size_t first_key_length(std::string_view bytes, bool* complete) {
     return key.length;
 }
 
-pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue) {
+pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue, bool in_paste) {
     if (arrived.empty()) return {arrived_as::nothing_yet, 0};
     const marker m = paste_marker_at(arrived);
+    if (in_paste && m != marker::closes)
+        return {m == marker::none ? arrived_as::more_than_a_key : arrived_as::nothing_yet, 0};
     if (m == marker::opens) return {arrived_as::more_than_a_key, 0};
     if (m == marker::closes) return {arrived_as::blank, paste_marker_length};
     const first_key key = first_key_of(arrived);

@@ -1,7 +1,5 @@
-// What one key press is, in what a terminal or a console hands over: the
-// pause takes exactly one, and anything more that comes with it (a paste,
-// keys typed fast) is left for the next questions.  Plain rules, alike on
-// every platform; the terminal's files only read and act on the verdict.
+// What one key press is, in what a terminal or console hands over: the pause takes one, and more that comes with it (a
+// paste, fast typing) is left for the next questions.  Plain rules for every platform; terminal files act on them.
 #ifndef VORLANE_CONSOLE_PAUSE_KEYS_H
 #define VORLANE_CONSOLE_PAUSE_KEYS_H
 
@@ -12,9 +10,7 @@
 
 #include "console/stream_input.h"
 
-// How long a key that has come in part (a lone ESC, an escape sequence or
-// a UTF-8 character cut short) waits for its rest, as terminals wait, before
-// what has come is taken as one key.
+// How long a key cut short (a lone ESC, part of a sequence or a character) waits for its rest, as terminals wait.
 inline constexpr int key_rest_ms = 100;
 
 enum class arrived_as {
@@ -27,20 +23,18 @@ enum class arrived_as {
 
 struct pause_verdict {
     arrived_as kind;
-    // The bytes or events taken: the key's or the marker's; for nothing_yet
-    // and more_than_a_key, console events in front that are no key press.
+    // Bytes or events taken: the key's or marker's; else console events in front that are no key press.
     std::size_t count;
 };
 
-// The length of the first key in bytes from a terminal: a byte, a UTF-8
-// character, an escape sequence (CSI, the Linux console's "ESC [ [ x",
-// SS3), or ESC and a key for Alt.  complete: false where more may follow.
+// The length of the first key in bytes from a terminal: a byte, a UTF-8 character, an escape sequence (CSI, the Linux
+// console's "ESC [ [ x", SS3), or ESC and a key for Alt.  complete: false where more may follow.
 std::size_t first_key_length(std::string_view bytes, bool* complete);
 
-// The bytes that came to the terminal while the pause waits; a paste is
-// more than a key from its first byte.  end_of_input_key: the terminal's
-// end-of-file character, or -1.  rest_overdue: nothing more for key_rest_ms.
-pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue);
+// The bytes that came to the terminal while the pause waits; a paste is more than a key from its first byte.  in_paste:
+// all is the next questions' but its closing marker (waited for as long as it takes).  end_of_input_key: the terminal's
+// end-of-file character, or -1; rest_overdue: nothing more came for key_rest_ms.
+pause_verdict judge_terminal_bytes(std::string_view arrived, int end_of_input_key, bool rest_overdue, bool in_paste);
 
 // One input event of a Windows console, as the pause needs to know it.
 struct console_event {
@@ -50,19 +44,14 @@ struct console_event {
     std::uint16_t repeat;                             // a key held down: one press per repeat
 };
 
-// The events pending at the console while the pause waits.  A character
-// outside the Basic Multilingual Plane comes as two key-downs (a surrogate
-// pair) and is one key.
+// The events pending at the console while the pause waits; a surrogate pair's two key-downs are one key.
 pause_verdict judge_console_events(std::span<const console_event> events, char16_t end_of_input_key, bool rest_overdue);
 
-// What was typed ahead ends the pause before any key is waited for: the
-// end of the input, or anything but blanks unread (the 3 of "1 2 3").
-// Blanks answer nothing, and are dropped.
+// What was typed ahead ends the pause before any key is waited for: the end of the input, or anything but blanks unread
+// (the 3 of "1 2 3").  Blanks answer nothing, and are dropped.
 bool typed_ahead_ends_pause(token_reader& in);
 
-// The same for keys at a terminal before the pause waits: anything but
-// blanks and paste markers answers the next question.  paste_open follows
-// the markers.
+// The same for keys at a terminal before the pause waits: any but blanks and paste markers (followed in paste_open).
 bool keys_answer(std::string_view keys, bool* paste_open);
 
 #endif

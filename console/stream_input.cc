@@ -6,8 +6,7 @@
 
 namespace {
 
-// Waits for more input, once the question is on the screen.  Only called
-// with the buffer used up: there is room for a read or a line.
+// Waits for more, once the question is on the screen; called with the buffer used up, so a read or a line fits.
 input_status fill_reader(token_reader& in, output_buffer& out) {
     if (in.error != 0) return input_status::failed;
     if (in.at_end) return input_status::ended;
@@ -59,8 +58,7 @@ input_status next_token(token_reader& in, output_buffer& out, std::string_view* 
         std::memcpy(in.token + kept, in.data + start, take);
         kept += take;
         if (in.next < in.end) {
-            // The blank after the token goes with it: a newline there
-            // ends the token's line.
+            // The blank after the token goes with it: a newline there ends the token's line.
             in.line_ended = in.data[in.next++] == '\n';
             in.line += in.line_ended;
             break;

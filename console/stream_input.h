@@ -1,8 +1,6 @@
-// Standard input as white-space separated tokens, through the program's
-// own buffer: what is read ahead stays there for the following cycles, and
-// the pause cannot swallow it.  A token is kept up to one byte more than
-// the longest number, so memory stays the same whatever the input.  At a
-// terminal whole lines come from terminal.h, which shows and edits them.
+// Standard input as white-space separated tokens through the program's own buffer: what is read ahead stays for later
+// cycles, and the pause cannot swallow it.  A token is kept up to one byte more than the longest number, so memory
+// stays the same whatever the input.  At a terminal, whole lines come from terminal.h.
 #ifndef VORLANE_CONSOLE_STREAM_INPUT_H
 #define VORLANE_CONSOLE_STREAM_INPUT_H
 
@@ -15,8 +13,7 @@
 
 inline constexpr std::size_t input_capacity = std::size_t{1} << 16;
 
-// White space as the C locale has it.  Asked of every byte read, so
-// tested as one bit of a mask.
+// White space as the C locale has it.  Asked of every byte read, so tested as one bit of a mask.
 inline bool is_space(char c) {
     constexpr std::uint64_t spaces = std::uint64_t{1} << ' ' | std::uint64_t{1} << '\t' | std::uint64_t{1} << '\n' |
                                      std::uint64_t{1} << '\v' | std::uint64_t{1} << '\f' | std::uint64_t{1} << '\r';
@@ -26,12 +23,10 @@ inline bool is_space(char c) {
 
 struct token_reader;
 
-// ok: done.  ended: the input ended first.  failed: a read failed (error
-// says why) or the flush before a wait did (the output's error says why).
+// ok: done; ended: the input ended first; failed: a read (error says why) or the flush before a wait (out's) failed.
 enum class input_status { ok, ended, failed };
 
-// At a terminal, appends the next whole line, newline included, at
-// data[end].
+// At a terminal, appends the next whole line, newline included, at data[end].
 using line_source = input_status (*)(token_reader& in, output_buffer& out);
 
 struct token_reader {
@@ -53,17 +48,13 @@ struct token_reader {
 
 void init_reader(token_reader& in, int fd);
 
-// The next token; out is flushed before any wait, so that the question is
-// on the screen.  A longer token than the longest number comes back cut to
-// longest_number + 1 bytes, which no number is.
+// The next token, out flushed before any wait; one longer than a number may be comes cut to longest_number + 1 bytes.
 input_status next_token(token_reader& in, output_buffer& out, std::string_view* token);
 
-// Drops the rest of the line that the last token stood on, and tells
-// whether anything but blanks was on it.
+// Drops the rest of the line that the last token stood on, and tells whether anything but blanks was on it.
 input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text);
 
-// Whether only white space, which answers nothing, is unread.  drop_unread
-// drops what is unread, as the pause does with such blanks.
+// Whether only white space, which answers nothing, is unread; drop_unread drops it, as the pause does.
 bool only_blanks_unread(const token_reader& in);
 void drop_unread(token_reader& in);
 

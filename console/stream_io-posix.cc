@@ -6,9 +6,8 @@
 
 namespace {
 
-// Whether a failed call is tried again: interrupted, or a non-blocking
-// stream not ready, which is waited for (whatever poll says, the next call
-// tells).  Else *error is set.
+// Whether a failed call is tried again: interrupted, or a non-blocking stream not ready, which is waited for (whatever
+// poll says, the next call tells).  Else *error is set.
 bool try_again(int fd, short events, int* error) {
     if (errno == EAGAIN || errno == EWOULDBLOCK) {
         pollfd ready = {fd, events, 0};

@@ -7,9 +7,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-// The CRT's text mode is kept on purpose: it turns the report's "\n" into
-// the "\r\n" that Windows consoles and editors expect, and a console's
-// "\r\n" back into "\n" (the reader takes "\r" as white space anyway).
+// The CRT's text mode is kept on purpose: it turns the report's "\n" into the "\r\n" that Windows consoles and editors
+// expect, and a console's "\r\n" back into "\n" (the reader takes "\r" as white space anyway).
 
 long read_some(int fd, char* data, std::size_t size, int* error) {
     const unsigned chunk = size > INT_MAX ? INT_MAX : static_cast<unsigned>(size);

@@ -8,8 +8,7 @@ bool write_all(int fd, const char* data, std::size_t size, int* error, write_fun
         const long n = write(fd, data, size, error);
         if (n < 0) return false;
         if (n == 0) {
-            // A write that moves nothing would loop forever; call it what
-            // the disk-full case would have said.
+            // A write that moves nothing would loop forever; call it what the disk-full case would have said.
             *error = ENOSPC;
             return false;
         }
@@ -18,5 +17,3 @@ bool write_all(int fd, const char* data, std::size_t size, int* error, write_fun
     }
     return true;
 }
-
-const char* describe_error(int error) { return std::strerror(error); }

@@ -1,6 +1,5 @@
-// The report on its way to standard output, gathered in one large buffer
-// for few system calls.  A failed write is kept, not retried, and all after
-// it dropped, so that the dialogue can stop at its next step and say why.
+// The report on its way to standard output, gathered in one large buffer for few system calls.  A failed write is kept,
+// not retried, and all after it dropped, so that the dialogue can stop at its next step and say why.
 #ifndef VORLANE_CONSOLE_STREAM_OUTPUT_H
 #define VORLANE_CONSOLE_STREAM_OUTPUT_H
 
@@ -26,8 +25,7 @@ void init_output(output_buffer& out, int fd, write_function write = write_some);
 // Writes out what is gathered.  Returns false once any write has failed.
 bool flush_output(output_buffer& out);
 
-// Appends text of at most output_capacity bytes, as every text of the
-// dialogue is.
+// Appends text of at most output_capacity bytes, as every text of the dialogue is.
 inline void put_text(output_buffer& out, std::string_view text) {
     if (output_capacity - out.used < text.size()) flush_output(out);
     std::memcpy(out.data + out.used, text.data(), text.size());

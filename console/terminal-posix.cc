@@ -15,12 +15,9 @@
 #include "console/pause_keys.h"
 #include "console/paste_marker.h"
 
-// The terminal in the program's mode: no line mode nor echo, so that keys
-// come at once and only what the program draws shows; pastes marked; input
-// kept over Ctrl-Z (NOFLSH) and read out before the stop, so that the shell
-// runs none of a paste.  The handlers put the terminal back before a stop
-// or an end, take it up again on SIGCONT and wake a wait through a pipe.
-// In the background it is the shell's; signals ignored (nohup) stay so.
+// The terminal in the program's mode: no line mode nor echo, so keys come at once and only what is drawn shows; pastes
+// marked; input kept over Ctrl-Z (NOFLSH) and read out before the stop, so the shell runs none of a paste.  Handlers
+// put the terminal back before a stop or an end, take it up on SIGCONT, and wake a wait through a pipe.
 
 namespace {
 
@@ -37,22 +34,19 @@ struct terminal_state {
     termios ours = {};
     volatile sig_atomic_t ours_on = 0; // the terminal is in the program's mode now
     volatile sig_atomic_t stopped = 0; // stopped since the line was drawn
-    volatile sig_atomic_t kept = 0;    // bytes in keep: what the terminal held at a stop
-    char keep[4096];
+    std::size_t keys_length = 0;       // changed by the program only with the handlers held off
+    char keys[keys_capacity];          // read from the terminal, not yet taken
     sigset_t held = {}; // the handled signals, and SIGTTOU, which a change of mode from the background raises
     struct sigaction handler = {}; // on_signal, for each handled signal
     struct sigaction previous[handled_count] = {};
     // The program's alone.
     output_buffer* screen = nullptr; // out, where that is the terminal, or own_screen
-    bool prompts_shown = false;      // the screen shows the questions: out is the terminal, or a pipe to tee
-    bool through_pipe = false;       // ... through a pipe, whose reader shows them
+    bool through_pipe = false;       // out is a pipe, whose reader (tee) shows the questions
     bool burst = false;              // the last line came with more behind it, or pasted
     std::string_view prompt;         // the prompt on the screen, as shown
     bool at_question = false;        // the line being edited stands after it
     bool drawn = false;              // and it is drawn, cursor_row rows below the prompt's row
     int cursor_row = 0;
-    std::size_t keys_length = 0;
-    char keys[keys_capacity]; // read from the terminal, not yet taken
     line_editor editor;
     output_buffer own_screen;
 };
@@ -60,6 +54,9 @@ struct terminal_state {
 terminal_state t;
 
 std::size_t least(int count, std::size_t room) { return std::min(static_cast<std::size_t>(count), room); }
+
+// The question as the screen shows it: none where out is a file.
+std::string_view shown(std::string_view prompt) { return t.screen != &t.own_screen || t.through_pipe ? prompt : ""; }
 
 // Without a controlling terminal (setsid) no job control applies.
 bool in_foreground() { return tcgetpgrp(t.fd) < 0 || tcgetpgrp(t.fd) == getpgrp(); }
@@ -73,8 +70,7 @@ sigset_t hold() {
 
 void release(const sigset_t& previous) { sigprocmask(SIG_SETMASK, &previous, nullptr); }
 
-// Safe in a handler, as is put_back.  A screen that fails now fails again
-// at the next write, which tells.
+// Safe in a handler, as is put_back.  A screen that fails now fails again at the next write, which tells.
 void take_up() {
     if (!t.ours_on && in_foreground() && tcsetattr(t.fd, TCSANOW, &t.ours) == 0) {
         t.ours_on = 1;
@@ -90,21 +86,18 @@ void put_back() {
     t.ours_on = 0;
 }
 
-// Once the terminal is put back, a stop stops and an end ends, as without
-// the handler.
+// Once the terminal is put back, a stop stops and an end ends, as without the handler.
 void on_signal(int signal_number) {
     const int saved_errno = errno;
     if (signal_number == SIGCONT) {
         take_up();
     } else {
-        // What the terminal holds is the program's: kept over a stop, and
-        // dropped by Ctrl-C and Ctrl-\ as in the terminal's own mode.
+        // What the terminal holds is the program's: kept over a stop, dropped by Ctrl-C and Ctrl-\ as in its own mode.
         int unread = 0;
         while (signal_number == SIGTSTP && t.ours_on && ioctl(t.fd, FIONREAD, &unread) == 0 && unread > 0) {
-            const ssize_t n =
-                read(t.fd, t.keep + t.kept, least(unread, sizeof t.keep - static_cast<std::size_t>(t.kept)));
+            const ssize_t n = read(t.fd, t.keys + t.keys_length, least(unread, keys_capacity - t.keys_length));
             if (n <= 0) break;
-            t.kept = t.kept + static_cast<int>(n);
+            t.keys_length += static_cast<std::size_t>(n);
         }
         if ((signal_number == SIGINT || signal_number == SIGQUIT) && t.ours_on) tcflush(t.fd, TCIFLUSH);
         put_back();
@@ -121,8 +114,7 @@ void on_signal(int signal_number) {
     errno = saved_errno;
 }
 
-// Behind a pipe, the pipe's reader (tee) shows the question: what is drawn
-// after it waits a tenth of a second at most for that.
+// Behind a pipe its reader (tee) shows the question: what is drawn after it waits for that, 0.1 s at most.
 void wait_for_reader(output_buffer& out) {
     int unread = 0;
     if (!t.through_pipe || !flush_output(out)) return;
@@ -140,15 +132,9 @@ void draw(bool fresh) {
     t.drawn = true;
 }
 
-// Adds to the keys what the terminal held at a stop and what it has now,
-// never waiting.  False at the end or an error.
+// Adds to the keys what the terminal has now, never waiting.  False at the end or an error.
 bool read_keys(token_reader& in) {
     const sigset_t previous = hold();
-    const std::size_t moved = least(t.kept, keys_capacity - t.keys_length);
-    std::memcpy(t.keys + t.keys_length, t.keep, moved);
-    std::memmove(t.keep, t.keep + moved, static_cast<std::size_t>(t.kept) - moved);
-    t.kept = t.kept - static_cast<int>(moved);
-    t.keys_length += moved;
     pollfd ready = {t.fd, POLLIN, 0};
     int unread = 0;
     if (t.keys_length < keys_capacity && poll(&ready, 1, 0) > 0) {
@@ -165,21 +151,21 @@ bool read_keys(token_reader& in) {
 }
 
 void drop_keys(std::size_t count) {
+    const sigset_t previous = hold();
     std::memmove(t.keys, t.keys + count, t.keys_length - count);
     t.keys_length -= count;
+    release(previous);
 }
 
 enum class waited { readable, time_up, failed };
 
-// Waits until the terminal has something to read, or limit_ms (-1: no
-// limit) have passed, doing what job control asks meanwhile.
+// Waits until the terminal has something to read, or limit_ms (-1: none) have passed, doing what job control asks.
 waited wait_for_terminal(token_reader& in, int limit_ms) {
     for (;;) {
         char notes[64];
         while (read(t.notes[0], notes, sizeof notes) > 0) {}
         if (!in_foreground()) {
-            // Stopped as a reader in the background is; where that signal
-            // is ignored, it looks again now and then.
+            // Stopped as a reader in the background is; where that signal is ignored, it looks again now and then.
             kill(0, SIGTTIN);
             pollfd note = {t.notes[0], POLLIN, 0};
             poll(&note, 1, 200);
@@ -187,15 +173,14 @@ waited wait_for_terminal(token_reader& in, int limit_ms) {
         }
         const sigset_t previous = hold();
         take_up();
-        // Back from a stop the line is drawn anew where the shell left the
-        // cursor; SIGCONT alone changes nothing on the screen.
-        if (t.stopped && t.ours_on) {
+        // Back from a stop: the line anew where the shell left the cursor, and the keys kept; SIGCONT alone: nothing.
+        const bool back = t.stopped && t.ours_on;
+        if (back) {
             t.stopped = 0;
             draw(true);
         }
-        const bool kept = t.kept > 0;
         release(previous);
-        if (kept) return waited::readable;
+        if (back) return waited::readable;
         if (!flush_output(*t.screen)) {
             in.error = t.screen->error;
             return waited::failed;
@@ -210,11 +195,9 @@ waited wait_for_terminal(token_reader& in, int limit_ms) {
     }
 }
 
-// The reader's source at a question: the editor takes keys until a line
-// is finished.  It is drawn only before a wait, so that a paste is drawn
-// once, by show_answer.
+// The reader's source at a question: the editor takes keys until a line is finished, drawn only before a wait.
 input_status read_line(token_reader& in, output_buffer& out) {
-    t.prompt = t.prompts_shown ? in.prompt : std::string_view();
+    t.prompt = shown(in.prompt);
     t.at_question = true;
     t.drawn = false;
     t.cursor_row = 0;
@@ -230,9 +213,8 @@ input_status read_line(token_reader& in, output_buffer& out) {
                 in.at_end = true;
                 return input_status::ended;
             }
-            const std::string_view line = finished_line(t.editor);
-            std::memcpy(in.data + in.end, line.data(), line.size());
-            in.end += line.size();
+            std::memcpy(in.data + in.end, t.editor.text, t.editor.done);
+            in.end += t.editor.done;
             in.data[in.end++] = '\n';
             next_line(t.editor);
             return input_status::ok;
@@ -241,8 +223,7 @@ input_status read_line(token_reader& in, output_buffer& out) {
             wait_for_reader(out);
             draw(false);
         }
-        // The rest of a key is waited for a while, of a paste's closing
-        // marker as long as it takes.
+        // The rest of a key is waited for a while, of a paste's closing marker as long as it takes.
         const waited w = wait_for_terminal(in, t.keys_length > 0 && !t.editor.in_paste ? key_rest_ms : -1);
         overdue = w == waited::time_up;
         if (w == waited::failed || (w == waited::readable && !read_keys(in))) {
@@ -263,14 +244,12 @@ void open_terminal(token_reader& in, output_buffer& out) {
     if (is_terminal(out.fd) && input.st_rdev == output.st_rdev) {
         t.screen_fd = out.fd;
         t.screen = &out;
-        t.prompts_shown = true;
     } else if (const char* name = ttyname(in.fd)) {
-        // Output goes elsewhere (a file, tee): the line is shown on the
-        // terminal itself, and none of it in the file.
+        // Output goes elsewhere (a file, tee): the line is shown on the terminal itself, and none of it in the file.
         t.screen_fd = open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
         init_output(t.own_screen, t.screen_fd);
         t.screen = &t.own_screen;
-        t.through_pipe = t.prompts_shown = S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
+        t.through_pipe = S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode);
     }
     // Nowhere to show the line: the terminal's own line mode stays.
     if (t.screen_fd < 0 || pipe(t.notes) != 0) return;
@@ -330,7 +309,7 @@ void show_answer(token_reader& in, output_buffer& out) {
         // Stopped since the question was written: the shell wrote since.
         t.stopped = 0;
         put_text(*t.screen, "\r");
-        put_shown(*t.screen, t.prompts_shown ? in.prompt : std::string_view());
+        put_shown(*t.screen, shown(in.prompt));
     }
     put_shown(*t.screen, std::string_view(in.data + from, to - from));
     put_text(*t.screen, "\n");
@@ -342,22 +321,17 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
         flush_output(out); // the terminal's own line mode: no key can be had alone
         return;
     }
-    t.prompt = t.prompts_shown ? in.prompt : std::string_view();
+    t.prompt = shown(in.prompt);
     t.at_question = false;
     t.cursor_row = 0;
     bool& paste = t.editor.in_paste;
     // Keys there before the prompt shows were typed ahead.
     const bool typed_ahead = !read_keys(in) || keys_answer(std::string_view(t.keys, t.keys_length), &paste);
     if (!flush_output(out) || typed_ahead) return;
-    t.keys_length = 0;
+    drop_keys(t.keys_length);
     for (bool overdue = false;;) {
-        // In a paste all but its closing marker is the next questions'.
-        const std::string_view arrived(t.keys, t.keys_length);
-        const marker m = paste_marker_at(arrived);
-        if (paste && m != marker::closes && m != marker::partial && !arrived.empty()) return;
-        const pause_verdict v = paste && m != marker::closes
-                                    ? pause_verdict{arrived_as::nothing_yet, 0}
-                                    : judge_terminal_bytes(arrived, t.editor.keys.end_of_input, overdue);
+        const pause_verdict v =
+            judge_terminal_bytes(std::string_view(t.keys, t.keys_length), t.editor.keys.end_of_input, overdue, paste);
         if (v.kind == arrived_as::more_than_a_key) return;
         drop_keys(v.count);
         if (v.kind == arrived_as::blank) {
@@ -368,7 +342,7 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
             in.at_end = v.kind == arrived_as::end_of_input;
             return;
         }
-        const waited w = wait_for_terminal(in, paste || arrived.empty() ? -1 : key_rest_ms);
+        const waited w = wait_for_terminal(in, paste || t.keys_length == 0 ? -1 : key_rest_ms);
         overdue = w == waited::time_up;
         if (w == waited::failed || (w == waited::readable && !read_keys(in)))
             return; // the next question meets the end or the error

@@ -6,10 +6,8 @@
 
 #include "console/pause_keys.h"
 
-// The console keeps what is typed as input events until a read takes
-// them: the pause peeks, takes the events of one key press and leaves the
-// rest (lines typed ahead, pastes) for the next questions, which the
-// console echoes as they are read.  The console's mode stays as it is.
+// The console keeps what is typed as events until a read takes them: the pause peeks, takes the events of one key and
+// leaves the rest (lines typed ahead, pastes) to the next questions, which the console echoes; its mode stays.
 
 namespace {
 
@@ -51,8 +49,7 @@ bool take_events(HANDLE console, std::size_t count) {
     return count == 0 || ReadConsoleInputW(console, records, static_cast<DWORD>(count), &taken) != 0;
 }
 
-// Ctrl-C and Ctrl-Break end the program as a console program ended by
-// them ends, with the status that says so, wherever it waits.
+// Ctrl-C and Ctrl-Break end the program as they end a console program, with the status that says so, wherever it waits.
 BOOL WINAPI on_control(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) ExitProcess(STATUS_CONTROL_C_EXIT);
     return FALSE;
@@ -60,8 +57,7 @@ BOOL WINAPI on_control(DWORD event) {
 
 } // namespace
 
-// The console echoes and edits lines as the program reads them, and keeps
-// their history: no mode to take up, and nothing for the program to show.
+// The console echoes, edits and recalls lines as the program reads them: no mode to take up, nothing to show.
 void open_terminal(token_reader& in, output_buffer&) {
     if (in.from_terminal) SetConsoleCtrlHandler(on_control, TRUE);
 }
@@ -74,8 +70,7 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
     const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(in.fd));
     pause_verdict v = {};
     DWORD pending = 0;
-    // Keys pending before the prompt shows were typed ahead, for the next
-    // questions: the pause ends at once.
+    // Keys pending before the prompt shows were typed ahead, for the next questions: the pause ends at once.
     const bool typed_ahead =
         !judge_pending(console, false, &v, &pending) || v.kind != arrived_as::nothing_yet || v.count < pending;
     if (!flush_output(out) || typed_ahead) return;
@@ -92,9 +87,7 @@ void wait_for_key_press(token_reader& in, output_buffer& out) {
         // Events that are no key press are read away.
         if (!take_events(console, v.count)) return;
         if (v.count < pending) {
-            // Half a character outside the Basic Multilingual Plane.  The
-            // console is signalled while it is pending: the other half is
-            // watched for by time.
+            // Half a character beyond the BMP, which keeps the console signalled: its other half is watched by time.
             if (half_key_since == 0) half_key_since = GetTickCount64();
             Sleep(10);
             continue;

@@ -1,7 +1,5 @@
-// The terminal, or the Windows console, typed at; one file per platform.
-// At a POSIX terminal the program owns the line, as readline does, so that
-// what shows after a question is what was read there.  A Windows console
-// keeps its own line mode, editing and history: only the pause works there.
+// The terminal, or Windows console, typed at; one file per platform.  At a POSIX terminal the program owns the line, as
+// readline does, so what shows after a question is what was read.  A Windows console keeps its own line editing.
 #ifndef VORLANE_CONSOLE_TERMINAL_H
 #define VORLANE_CONSOLE_TERMINAL_H
 
@@ -12,13 +10,10 @@
 void open_terminal(token_reader& in, output_buffer& out);
 void close_terminal(token_reader& in, output_buffer& out);
 
-// Shows after its question what the dialogue took there,
-// in.data[in.shown, in.next), where the program owns the line.
+// Shows after its question what the dialogue took there, in.data[in.shown, in.next), where the program owns the line.
 void show_answer(token_reader& in, output_buffer& out);
 
-// The pause: out, with its prompt, is flushed once what was typed ahead is
-// known, and one key is taken.  Anything typed ahead, or with the key,
-// ends the wait and is kept; the end-of-input key ends the input.
+// The pause: out and its prompt flushed once what was typed ahead is known; that, or what comes with the key, is kept.
 void wait_for_key_press(token_reader& in, output_buffer& out);
 
 #endif

@@ -1,12 +1,9 @@
-// The coil geometry: from a DD coil's height and window width to its four
-// sides, their total and the diameter of the round mandrel of the same
-// perimeter.  Every figure is defined to the last bit, so the calculation
-// is kept to plain binary64 steps in a fixed order (see mandrel.cc).
+// The coil geometry: from a DD coil's height and window width to its four sides, their total and the diameter of the
+// round mandrel of that perimeter, each figure defined to the last bit by plain binary64 steps in a fixed order.
 #ifndef VORLANE_GEOMETRY_MANDREL_H
 #define VORLANE_GEOMETRY_MANDREL_H
 
-// The binary64 number nearest to pi (0x400921FB54442D18), the program's
-// only pi; every cycle's header prints it.
+// The binary64 number nearest to pi (0x400921FB54442D18), the program's only pi; every cycle's header prints it.
 inline constexpr double pi = 3.141592653589793;
 
 // One cycle's figures, in whatever unit the inputs were typed in.
@@ -23,8 +20,7 @@ struct mandrel_figures {
     double mandrel_diameter; // the diameter whose circumference is total_length
 };
 
-// Fills the derived fields from the two inputs.  Every pair, zero,
-// negative, infinite or NaN, goes through the same steps.
+// Fills the derived fields from the two inputs; every pair, zero, negative, infinite or NaN, takes the same steps.
 void compute_mandrel(mandrel_figures& figures);
 
 #endif

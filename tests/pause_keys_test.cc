@@ -46,6 +46,7 @@ TEST(PauseKeys, TerminalBytes)
         std::string arrived;
         pause_verdict at_once; // as it comes
         pause_verdict overdue; // once its rest has not come in time
+        bool in_paste = false; // within a marked paste
     } cases[] = {
         {"", waits, waits},
         {"x", key(1), key(1)},
@@ -100,13 +101,20 @@ TEST(PauseKeys, TerminalBytes)
         {"\x1b[20", waits, key(4)},                                    // a marker or F9, cut short
         {"\x1b[201~", {arrived_as::blank, 6}, {arrived_as::blank, 6}}, // a paste's end, alone
         {"\x1b[201~x", {arrived_as::blank, 6}, {arrived_as::blank, 6}},
+        // Within a paste all is the next questions', but its end, whose rest may come late.
+        {"", waits, waits, true},
+        {"5", more, more, true},
+        {"30 10\n", more, more, true},
+        {"\x1b[20", waits, waits, true},
+        {"\x1b[201~", {arrived_as::blank, 6}, {arrived_as::blank, 6}, true},
+        {"\x1b[201~x", {arrived_as::blank, 6}, {arrived_as::blank, 6}, true},
     };
     for (const auto& c : cases) {
-        expect_verdict(judge_terminal_bytes(c.arrived, 4, false), c.at_once, shown(c.arrived));
-        expect_verdict(judge_terminal_bytes(c.arrived, 4, true), c.overdue, shown(c.arrived) + " overdue");
+        expect_verdict(judge_terminal_bytes(c.arrived, 4, false, c.in_paste), c.at_once, shown(c.arrived));
+        expect_verdict(judge_terminal_bytes(c.arrived, 4, true, c.in_paste), c.overdue, shown(c.arrived) + " overdue");
     }
     // A terminal whose end-of-file character is off.
-    expect_verdict(judge_terminal_bytes("\x04", -1, false), key(1), "no end-of-file character");
+    expect_verdict(judge_terminal_bytes("\x04", -1, false, false), key(1), "no end-of-file character");
 }
 
 TEST(PauseKeys, ConsoleEvents)
