@@ -69,17 +69,47 @@ int file_with(const std::string& text)
     return fd;
 }
 
+// vorlane --help and --version, word for word: when their texts change,
+// here is where the test learns it.
+const std::string help_text = "Usage: vorlane [--csv]\n"
+                              "       vorlane < sizes.txt > report.txt\n"
+                              "       vorlane --csv < sizes.txt > sizes.csv\n"
+                              "\n"
+                              "Works out the winding of a DD coil: from the coil height and the window\n"
+                              "width, the four side lengths, their total, and the diameter of the round\n"
+                              "spool mandrel whose circumference equals that total.\n"
+                              "\n"
+                              "Type the two sizes at the prompts (both may stand on one line); after the\n"
+                              "report, any key asks again.  Or give a table of sizes on standard input,\n"
+                              "two numbers per coil: it runs straight through, without pausing.\n"
+                              "\n"
+                              "To end it, type q, quit or exit where a number is asked for, or press\n"
+                              "Ctrl-D (on Windows Ctrl-Z, then Enter), or Ctrl-C.\n"
+                              "\n"
+                              "      --csv      write a table for spreadsheets instead: CSV, a header\n"
+                              "                 row, then one row of figures per coil\n"
+                              "  -h, --help     show this text\n"
+                              "      --version  show the version\n"
+                              "\n"
+                              "Exit status:\n"
+                              " 0  the input ended, or a quit word came, and nothing was refused\n"
+                              " 1  the input could not be read, or the report could not be written\n"
+                              " 2  an argument it does not take\n"
+                              " 3  sizes from a file or a pipe, or for --csv, were refused\n"
+                              "\n"
+                              "The manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
+// As GNU programs print it.
+const std::string version_text = "vorlane " VORLANE_VERSION "\n"
+                                 "Copyright (C) 2026 The Vorlane developers.\n"
+                                 "License MIT: <https://opensource.org/license/mit>.\n"
+                                 "This is free software: you are free to change and redistribute it.\n"
+                                 "There is NO WARRANTY, to the extent permitted by law.\n";
+
 // What a script sees: both streams and the status, for the arguments and
 // for input that is refused.
 TEST(Process, ArgumentsInputAndTheExitStatus)
 {
     using namespace transcript;
-    // As GNU programs print it.
-    const std::string version_text = "vorlane " VORLANE_VERSION "\n"
-                                     "Copyright (C) 2026 The Vorlane developers.\n"
-                                     "License MIT: <https://opensource.org/license/mit>.\n"
-                                     "This is free software: you are free to change and redistribute it.\n"
-                                     "There is NO WARRANTY, to the extent permitted by law.\n";
     const std::string try_help = "Try 'vorlane --help' for more information.\n";
     const struct {
         std::vector<std::string> arguments;
@@ -94,17 +124,18 @@ TEST(Process, ArgumentsInputAndTheExitStatus)
         {{"--version"}, "100 20\n", 0, version_text, {}, "", {}},
         {{"--version", "sizes.txt"}, "", 0, version_text, {}, "", {}},
         {{"--"}, "100 20\n", 0, cycle(figures_100_by_20()) + transcript::ending(), {}, "", {}},
-        {{"--help"},
+        {{"--help"}, "100 20\n", 0, help_text, {}, "", {}},
+        {{"-h"}, "", 0, help_text, {}, "", {}},
+        // The likeliest first mistake with a table of sizes, whose name may
+        // hold a blank.
+        {{"sizes 2.txt"},
          "100 20\n",
-         0,
+         2,
          "",
-         {"Usage: vorlane", "vorlane < sizes.txt", "quit", "Ctrl-D", "--version", "--csv", "man vorlane",
-          "Exit status:\n 0  ", "\n 1  ", "\n 2  ", "\n 3  "},
-         "",
+         {},
+         "vorlane: unexpected argument \"sizes 2.txt\" (sizes are read from standard input: vorlane < sizes.txt)\n" +
+             try_help,
          {}},
-        {{"-h"}, "", 0, "", {"Usage: vorlane", "--help"}, "", {}},
-        // The likeliest first mistake with a table of sizes.
-        {{"sizes.txt"}, "100 20\n", 2, "", {}, "", {"vorlane: ", "\"sizes.txt\"", "vorlane < sizes.txt", try_help}},
         {{"--frobnicate"}, "", 2, "", {}, "", {"\"--frobnicate\"", try_help}},
         {{"-"}, "", 2, "", {}, "", {"\"-\""}},
         {{"--", "--help"}, "", 2, "", {}, "", {"\"--help\"", try_help}},
@@ -118,6 +149,15 @@ TEST(Process, ArgumentsInputAndTheExitStatus)
          "",
          {"DD coil height = 100.000000"},
          refusal_error(12, "x") + refusal_error(14, "?["),
+         {}},
+        // More than blanks went with the refused token, and blanks after them.
+        {{},
+         "abc def \n100 20\n",
+         3,
+         header() + height_prompt + refusal("abc", true) + height_prompt + spacer + width_prompt + spacer +
+             report(figures_100_by_20()) + ending(),
+         {},
+         refusal_error(1, "abc"),
          {}},
         // A broken table: the same report, the refusals told, and a status
         // that says so.
