@@ -300,6 +300,20 @@ def a_refusal_and_blank_lines(s):
     expect_pairs(s, [["100", "20"]])
 
 
+def a_table_with_a_refusal(s):
+    # --csv asks nothing and leaves the terminal in its own line mode: what
+    # is typed once the program has the terminal waits there for it.
+    s.type(PROGRAM + " --csv 2> errors\r")
+    s.wait("the program in the foreground", lambda: os.tcgetpgrp(s.fd) != s.pid)
+    s.type("abc\r100 20\r\x04")
+    s.wait("the end of the table", s.at_prompt)
+    s.command("echo status $?")
+    with open(os.path.join(s.folder, "errors")) as errors:
+        told = errors.read()
+    if "status 3" not in s.lines() or told != 'vorlane: line 1: not a number: "abc"\n':
+        raise Failed(f"a refusal in the table is not told: {s.lines()[-3:]}, {told!r} on standard error")
+
+
 def pasted_at_a_question(s):
     s.start()
     s.paste("130 30\n120 25\n\n7 8\r\n")
@@ -548,7 +562,7 @@ def a_failed_write_at_the_pause(s):
 
 GROUPS = {
     "typing": [typed_one_by_one, typed_on_one_line_and_left_over, typed_ahead_during_the_report,
-               edited_and_recalled, a_refusal_and_blank_lines],
+               edited_and_recalled, a_refusal_and_blank_lines, a_table_with_a_refusal],
     "pasting": [pasted_at_a_question, pasted_at_the_pause_without_a_last_line_end, pasted_then_typed,
                 unmarked_paste_at_the_pause, closing_marker_in_pieces_and_late, a_long_paste],
     "pause": [the_pause_takes_one_key, ctrl_d_at_the_pause_and_a_paste_that_ends],
