@@ -31,7 +31,10 @@ except ImportError:
     print("skipped: pyte is not installed (Debian: python3-pyte)")
     sys.exit(77)
 
-PROGRAM = os.path.abspath(sys.argv[1])
+# Typed by its name alone, its folder first on the shell's PATH: what a
+# shell writes of the command (dash: "[1] + Stopped  vorlane" on the
+# pause's line) fits on a line however long the build's path.
+FOLDER, PROGRAM = os.path.split(os.path.abspath(sys.argv[1]))
 LIMIT = 60  # seconds for any one wait
 HEIGHT = "Enter DD coil height : "
 WIDTH = "Please enter Window width: "
@@ -48,7 +51,7 @@ FIGURE = re.compile(r"(DD coil height|Window width|Offset width |L[1-4]|Total le
                     r"Spool mandrel diameter|Result:?)( =)? -?(\d+\.\d{6}|inf|nan)$")
 REFUSAL = re.compile(r'Not a number: ".*" \(write digits, with a point for decimals, as in 12\.5\)$')
 # What a shell writes around a stopped job.
-SHELL_LINE = re.compile(r"^(\$( |$)|\[\d\]|zsh: |done\.\d+$)|" + re.escape(os.path.basename(PROGRAM)) + "$")
+SHELL_LINE = re.compile(r"^(\$( |$)|\[\d\]|zsh: |done\.\d+$)|" + re.escape(PROGRAM) + "$")
 
 
 class Failed(Exception):
@@ -77,7 +80,7 @@ class Session:
 
     def __init__(self, shell):
         self.folder = tempfile.mkdtemp(prefix="vorlane-terminal-")
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm", "HOME": self.folder,
+        env = {"PATH": FOLDER + ":" + os.environ.get("PATH", "/usr/bin:/bin"), "TERM": "xterm", "HOME": self.folder,
                "PS1": "$ ", "ENV": "/dev/null", "LC_ALL": "C"}
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
