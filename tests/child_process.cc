@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 namespace child {
 
 namespace {
@@ -39,17 +41,18 @@ void default_signals()
 
 } // namespace
 
-int wait_for_exit(pid_t pid, std::chrono::milliseconds limit, rusage* usage)
+int wait_for_exit(pid_t pid, const std::string& what, rusage* usage)
 {
     rusage ignored = {};
     if (usage == nullptr)
         usage = &ignored;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto deadline = std::chrono::steady_clock::now() + hang_limit;
     int status = 0;
     pid_t ended;
     while ((ended = wait4(pid, &status, WNOHANG, usage)) == 0 && std::chrono::steady_clock::now() < deadline)
         usleep(2000);
     if (ended != pid) {
+        ADD_FAILURE() << "the program did not end within " << hang_limit.count() << " s " << what;
         kill(pid, SIGKILL);
         wait4(pid, &status, 0, usage);
         return -1;

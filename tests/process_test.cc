@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -29,10 +30,11 @@ struct finished {
 };
 
 // Runs the calculator with the given standard input and output, and
-// standard error collected.  With a feed, in is the read end of a pipe
-// whose write end feed_fd the feed fills from a thread.
-finished run(int in, int out, const std::vector<std::string>& arguments = {}, bool ignore_sigpipe = false,
-             void (*feed)(int) = nullptr, int feed_fd = -1, std::chrono::milliseconds limit = 20s)
+// standard error collected; what says how it was run, for the message
+// should it hang.  With a feed, in is the read end of a pipe whose write
+// end feed_fd the feed fills from a thread.
+finished run(int in, int out, const std::string& what, const std::vector<std::string>& arguments = {},
+             bool ignore_sigpipe = false, void (*feed)(int) = nullptr, int feed_fd = -1)
 {
     int errors = -1;
     const pid_t pid = start_program(arguments, in, out, &errors, ignore_sigpipe);
@@ -49,7 +51,7 @@ finished run(int in, int out, const std::vector<std::string>& arguments = {}, bo
         f.errors = read_all(errors);
     });
     rusage usage = {};
-    f.status = wait_for_exit(pid, limit, &usage);
+    f.status = wait_for_exit(pid, what, &usage);
     collector.join();
     close(errors);
     if (feeder.joinable())
@@ -177,7 +179,7 @@ TEST(Process, ArgumentsInputAndTheExitStatus)
         SCOPED_TRACE(c.arguments.empty() ? std::string("no argument") : c.arguments[0]);
         const int in = file_with(c.input);
         const int out = file_with("");
-        const finished f = run(in, out, c.arguments, false, nullptr, -1, 5s);
+        const finished f = run(in, out, "with its input from a file", c.arguments);
         lseek(out, 0, SEEK_SET);
         const std::string output = read_all(out);
         EXPECT_TRUE(exited_with(f.status, c.status)) << f.status;
@@ -233,7 +235,7 @@ TEST(Process, NonBlockingStreamsLoseNothing)
         }
     });
     rusage usage = {};
-    const int status = wait_for_exit(pid, 20s, &usage);
+    const int status = wait_for_exit(pid, "with its input and output on non-blocking pipes", &usage);
     writer.join();
     reader.join();
     close(out_pipe[0]);
@@ -258,7 +260,7 @@ TEST(Process, AFullDiskIsAWriteError)
         const int in = file_with("100 20\n");
         const int full = open("/dev/full", O_WRONLY);
         ASSERT_GE(full, 0);
-        const finished f = run(in, full, arguments);
+        const finished f = run(in, full, "with its output on /dev/full", arguments);
         EXPECT_TRUE(exited_with(f.status, 1));
         EXPECT_EQ(f.errors, std::string("vorlane: write error: ") + std::strerror(ENOSPC) + "\n");
         close(in);
@@ -273,7 +275,7 @@ TEST(Process, ErrorsFollowTheReportOnOneStream)
     const int in = file_with("100 20\n12,5 7\n");
     const int both = file_with("");
     const pid_t pid = start_program({}, in, both, nullptr);
-    EXPECT_TRUE(exited_with(wait_for_exit(pid, 20s), 3));
+    EXPECT_TRUE(exited_with(wait_for_exit(pid, "with its input from a file"), 3));
     lseek(both, 0, SEEK_SET);
     const std::string written = read_all(both);
     const std::size_t notice = written.find("Not a number: \"12,5\"");
@@ -296,7 +298,7 @@ TEST(Process, AClosedPipe)
         int in_pipe[2];
         ASSERT_EQ(pipe(in_pipe), 0);
         const finished f = run(
-            in_pipe[0], out_pipe[1], {}, ignored,
+            in_pipe[0], out_pipe[1], "with its output on a pipe that nothing reads", {}, ignored,
             [](int fd) {
                 const std::string pairs = "100 20\n";
                 while (write(fd, pairs.data(), pairs.size()) > 0) {
@@ -318,23 +320,32 @@ TEST(Process, AReadErrorIsReported)
 {
     const int directory = open("/", O_RDONLY | O_DIRECTORY);
     const int out = open("/dev/null", O_WRONLY);
-    const finished f = run(directory, out);
+    const finished f = run(directory, out, "with a directory as its input");
     EXPECT_TRUE(exited_with(f.status, 1));
     EXPECT_EQ(f.errors, std::string("vorlane: read error: ") + std::strerror(EISDIR) + "\n");
     close(directory);
     close(out);
 }
 
+// Writes the text to the program's input, or as much as it takes before
+// it ends: a write fails only when the program has gone, which its status
+// tells.
+bool feed_text(int fd, std::string_view text)
+{
+    ssize_t n = 0;
+    while (!text.empty() && (n = write(fd, text.data(), text.size())) > 0)
+        text.remove_prefix(static_cast<std::size_t>(n));
+    return text.empty();
+}
+
 // Feeds a line of the given size, then one pair, through a pipe.
 template <std::size_t megabytes> void feed_long_line(int fd)
 {
-    std::string chunk(1 << 20, 'x');
+    const std::string chunk(1 << 20, 'x');
     for (std::size_t i = 0; i < megabytes; ++i)
-        if (write(fd, chunk.data(), chunk.size()) != static_cast<ssize_t>(chunk.size()))
+        if (!feed_text(fd, chunk))
             break;
-    const std::string tail = "\n100 20\n";
-    if (write(fd, tail.data(), tail.size()) < 0)
-        std::abort();
+    feed_text(fd, "\n100 20\n");
     close(fd);
 }
 
@@ -343,19 +354,19 @@ template <int pairs> void feed_pairs(int fd)
     std::string text;
     for (int i = 0; i < pairs; ++i)
         text += std::to_string(20 + i % 380) + "." + std::to_string(i % 100) + " " + std::to_string(2 + i % 148) + "\n";
-    if (write(fd, text.data(), text.size()) < 0)
-        std::abort();
+    feed_text(fd, text);
     close(fd);
 }
 
 // The long line is refused, and says so in the status.
-long peak_memory_kb(void (*feed)(int), int status)
+long peak_memory_kb(void (*feed)(int), int status, const std::string& input)
 {
     int in_pipe[2];
     if (pipe(in_pipe) != 0)
         std::abort();
     const int out = open("/dev/null", O_WRONLY);
-    const finished f = run(in_pipe[0], out, {}, false, feed, in_pipe[1]);
+    const finished f =
+        run(in_pipe[0], out, "with " + input + " through a pipe as its input", {}, false, feed, in_pipe[1]);
     close(out);
     EXPECT_TRUE(exited_with(f.status, status)) << f.errors;
     return f.max_rss_kb;
@@ -363,11 +374,11 @@ long peak_memory_kb(void (*feed)(int), int status)
 
 TEST(Process, MemoryDoesNotGrowWithTheInput)
 {
-    const long small = peak_memory_kb(feed_long_line<1>, 3);
-    const long huge = peak_memory_kb(feed_long_line<128>, 3);
+    const long small = peak_memory_kb(feed_long_line<1>, 3, "a line of 1 MiB and a pair");
+    const long huge = peak_memory_kb(feed_long_line<128>, 3, "a line of 128 MiB and a pair");
     EXPECT_LT(huge, small + 1024) << "a 128 MiB line took " << huge << " KiB, a 1 MiB one " << small;
-    const long few = peak_memory_kb(feed_pairs<1000>, 0);
-    const long many = peak_memory_kb(feed_pairs<200000>, 0);
+    const long few = peak_memory_kb(feed_pairs<1000>, 0, "1,000 pairs");
+    const long many = peak_memory_kb(feed_pairs<200000>, 0, "200,000 pairs");
     EXPECT_LT(many, few + 1024) << "200,000 pairs took " << many << " KiB, 1,000 took " << few;
 #if !defined(VORLANE_SANITIZED) // the sanitizers' shadow memory is not the program's
     EXPECT_LT(many, 8 * 1024);
