@@ -85,19 +85,21 @@ const std::string help_text = "Usage: vorlane [--csv]\n"
                               "report, any key asks again.  Or give a table of sizes on standard input,\n"
                               "two numbers per coil: it runs straight through, without pausing.\n"
                               "\n"
-                              "To end it, type q, quit or exit where a number is asked for, or press\n"
-                              "Ctrl-D (on Windows Ctrl-Z, then Enter), or Ctrl-C.\n"
+                              "To end it, press Ctrl-D (on Windows Ctrl-Z, then Enter) or Ctrl-C, or\n"
+                              "type one of these words where a number is asked for, in any letter case:\n"
+                              "  q, quit, exit\n"
                               "\n"
                               "      --csv      write a table for spreadsheets instead: CSV, a header\n"
                               "                 row, then one row of figures per coil\n"
-                              "  -h, --help     show this text\n"
+                              "  -h, --help     show this text (also /?)\n"
                               "      --version  show the version\n"
                               "\n"
                               "Exit status:\n"
                               " 0  the input ended, or a quit word came, and nothing was refused\n"
                               " 1  the input could not be read, or the report could not be written\n"
                               " 2  an argument it does not take\n"
-                              " 3  sizes from a file or a pipe, or for --csv, were refused\n"
+                              " 3  sizes from a file or a pipe, or for --csv, were refused, or the input ended\n"
+                              "    after a coil height without its window width\n"
                               "\n"
                               "The manual: man vorlane (on Windows, README.txt beside vorlane.exe).\n";
 // As GNU programs print it.
@@ -128,6 +130,7 @@ TEST(Process, ArgumentsInputAndTheExitStatus)
         {{"--"}, "100 20\n", 0, cycle(figures_100_by_20()) + transcript::ending(), {}, "", {}},
         {{"--help"}, "100 20\n", 0, help_text, {}, "", {}},
         {{"-h"}, "", 0, help_text, {}, "", {}},
+        {{"/?"}, "", 0, help_text, {}, "", {}},
         // The likeliest first mistake with a table of sizes, whose name may
         // hold a blank.
         {{"sizes 2.txt"},
