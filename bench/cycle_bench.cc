@@ -17,8 +17,7 @@
 namespace {
 
 // Ordinary coil sizes, as the throughput benchmark types them.
-std::vector<std::string> typed_sizes()
-{
+std::vector<std::string> typed_sizes() {
     std::mt19937_64 random(1);
     std::uniform_real_distribution<double> size(2.0, 400.0);
     std::vector<std::string> texts;
@@ -30,31 +29,26 @@ std::vector<std::string> typed_sizes()
     return texts;
 }
 
-std::vector<double> report_values()
-{
+std::vector<double> report_values() {
     std::vector<double> values;
-    for (const std::string& t : typed_sizes())
-        values.push_back(std::strtod(t.c_str(), nullptr) * 3.14159);
+    for (const std::string& t : typed_sizes()) values.push_back(std::strtod(t.c_str(), nullptr) * 3.14159);
     return values;
 }
 
 // Longer numbers than sizes: 25 digits, and 17 with exponents far from 1,
 // which the parser's exact path cannot take.
-std::vector<std::string> long_numbers()
-{
+std::vector<std::string> long_numbers() {
     std::mt19937_64 random(2);
     std::vector<std::string> texts;
     for (int i = 0; i < 4096; ++i) {
         std::string s;
-        for (int k = 0; k < 26; ++k)
-            s += k == 3 ? '.' : static_cast<char>('0' + random() % 10);
+        for (int k = 0; k < 26; ++k) s += k == 3 ? '.' : static_cast<char>('0' + random() % 10);
         texts.push_back(s);
     }
     return texts;
 }
 
-std::vector<std::string> wide_numbers()
-{
+std::vector<std::string> wide_numbers() {
     std::mt19937_64 random(3);
     std::vector<std::string> texts;
     char text[40];
@@ -68,23 +62,16 @@ std::vector<std::string> wide_numbers()
 
 enum class parser { ours, from_chars, strtod };
 
-void parse(benchmark::State& state, std::vector<std::string> (*make)(), parser which)
-{
+void parse(benchmark::State& state, std::vector<std::string> (*make)(), parser which) {
     const auto texts = make();
     std::size_t i = 0;
     for (auto _ : state) {
         const std::string& t = texts[i++ & 4095];
         double v = 0;
         switch (which) {
-        case parser::ours:
-            parse_decimal(t, &v);
-            break;
-        case parser::from_chars:
-            std::from_chars(t.data(), t.data() + t.size(), v);
-            break;
-        case parser::strtod:
-            v = std::strtod(t.c_str(), nullptr);
-            break;
+        case parser::ours: parse_decimal(t, &v); break;
+        case parser::from_chars: std::from_chars(t.data(), t.data() + t.size(), v); break;
+        case parser::strtod: v = std::strtod(t.c_str(), nullptr); break;
         }
         benchmark::DoNotOptimize(v);
     }
@@ -99,8 +86,7 @@ BENCHMARK_CAPTURE(parse, wide_ours, wide_numbers, parser::ours);
 BENCHMARK_CAPTURE(parse, wide_from_chars, wide_numbers, parser::from_chars);
 BENCHMARK_CAPTURE(parse, wide_strtod, wide_numbers, parser::strtod);
 
-void format_ours(benchmark::State& state)
-{
+void format_ours(benchmark::State& state) {
     const auto values = report_values();
     char text[figure_max_length];
     std::size_t i = 0;
@@ -111,8 +97,7 @@ void format_ours(benchmark::State& state)
 }
 BENCHMARK(format_ours);
 
-void format_to_chars(benchmark::State& state)
-{
+void format_to_chars(benchmark::State& state) {
     const auto values = report_values();
     char text[figure_max_length];
     std::size_t i = 0;
@@ -124,8 +109,7 @@ void format_to_chars(benchmark::State& state)
 }
 BENCHMARK(format_to_chars);
 
-void format_snprintf(benchmark::State& state)
-{
+void format_snprintf(benchmark::State& state) {
     const auto values = report_values();
     char text[400];
     std::size_t i = 0;
@@ -138,8 +122,7 @@ BENCHMARK(format_snprintf);
 
 // The calculation and the formatting of one cycle's figures: the eight
 // distinct ones of the report, and pi for the header.
-void cycle_compute_and_format(benchmark::State& state)
-{
+void cycle_compute_and_format(benchmark::State& state) {
     const auto texts = typed_sizes();
     char text[figure_max_length];
     std::size_t i = 0;

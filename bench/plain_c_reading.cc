@@ -6,21 +6,18 @@
 
 #include "geometry/mandrel.h"
 
-int main()
-{
+int main() {
     mandrel_figures f = {};
     for (;;) {
         std::printf(" \n------------------------------------------------ \nVorlane v1.0a \n \n");
         std::printf("Const Pi = %lf \n \n", pi);
         std::printf("Enter DD coil height : ");
         std::fflush(stdout);
-        if (std::scanf("%lf", &f.coil_height) != 1)
-            break;
+        if (std::scanf("%lf", &f.coil_height) != 1) break;
         std::printf(" \n");
         std::printf("Please enter Window width: ");
         std::fflush(stdout);
-        if (std::scanf("%lf", &f.window_width) != 1)
-            break;
+        if (std::scanf("%lf", &f.window_width) != 1) break;
         std::printf(" \n");
         compute_mandrel(f);
         std::printf("DD coil height = %lf \n", f.coil_height);

@@ -21,26 +21,19 @@
 
 namespace {
 
-bool is_space(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // The quit words are the program's to choose; any letter case takes them,
 // on either side.
-std::string lower(std::string_view t)
-{
+std::string lower(std::string_view t) {
     std::string text;
-    for (const char c : t)
-        text += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    for (const char c : t) text += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return text;
 }
 
-bool is_quit_word(std::string_view t)
-{
+bool is_quit_word(std::string_view t) {
     for (const std::string_view word : texts::quit_words) {
-        if (lower(t) == lower(word))
-            return true;
+        if (lower(t) == lower(word)) return true;
     }
     return false;
 }
@@ -51,21 +44,15 @@ struct expected {
     std::string errors; // standard error
 };
 
-std::size_t blank_at(std::string_view in, std::size_t i)
-{
-    return is_space(in[i]) ? 1 : 0;
-}
+std::size_t blank_at(std::string_view in, std::size_t i) { return is_space(in[i]) ? 1 : 0; }
 
-std::string shown(std::string_view token)
-{
+std::string shown(std::string_view token) {
     std::string text;
-    for (std::size_t i = 0; i < token.size() && i < 20; ++i)
-        text += token[i] >= 32 && token[i] < 127 ? token[i] : '?';
+    for (std::size_t i = 0; i < token.size() && i < 20; ++i) text += token[i] >= 32 && token[i] < 127 ? token[i] : '?';
     return token.size() > 20 ? text + "..." : text;
 }
 
-std::string report(const mandrel_figures& f)
-{
+std::string report(const mandrel_figures& f) {
     using reference::figure_text;
     return "DD coil height = " + figure_text(f.coil_height) + " \nWindow width = " + figure_text(f.window_width) +
            " \nOffset width  = " + figure_text(f.offset_width) + " \nL1 = " + figure_text(f.l1) +
@@ -75,8 +62,7 @@ std::string report(const mandrel_figures& f)
            " \nResult: " + figure_text(f.mandrel_diameter) + " \n";
 }
 
-expected model(std::string_view in)
-{
+expected model(std::string_view in) {
     expected e;
     mandrel_figures f = {};
     int asked = 0; // 0: the height, 1: the width
@@ -84,8 +70,7 @@ expected model(std::string_view in)
     std::size_t height_line = 0;
     std::size_t i = 0;
     for (;;) {
-        for (std::size_t blank; i < in.size() && (blank = blank_at(in, i)) > 0; i += blank)
-            line += in[i] == '\n';
+        for (std::size_t blank; i < in.size() && (blank = blank_at(in, i)) > 0; i += blank) line += in[i] == '\n';
         if (i == in.size()) {
             if (asked == 1)
                 e.errors += "vorlane: line " + std::to_string(height_line) +
@@ -95,8 +80,7 @@ expected model(std::string_view in)
         }
         const std::size_t start = i;
         const std::size_t token_line = line;
-        while (i < in.size() && blank_at(in, i) == 0)
-            ++i;
+        while (i < in.size() && blank_at(in, i) == 0) ++i;
         const std::string_view token = in.substr(start, i - start);
         const bool ended_line = i < in.size() && in[i] == '\n';
         if (i < in.size()) {
@@ -106,8 +90,7 @@ expected model(std::string_view in)
         double value = 0;
         if (reference::is_number(token, &value)) {
             (asked == 0 ? f.coil_height : f.window_width) = value;
-            if (asked == 0)
-                height_line = token_line;
+            if (asked == 0) height_line = token_line;
             if (++asked == 2) {
                 compute_mandrel(f);
                 e.reports += report(f);
@@ -119,8 +102,7 @@ expected model(std::string_view in)
             ++e.refusals;
             e.errors += "vorlane: line " + std::to_string(token_line) + ": not a number: \"" + shown(token) + "\"\n";
             if (!ended_line) {
-                while (i < in.size() && in[i] != '\n')
-                    ++i;
+                while (i < in.size() && in[i] != '\n') ++i;
                 if (i < in.size()) {
                     ++i;
                     ++line;
@@ -131,8 +113,7 @@ expected model(std::string_view in)
 }
 
 // The lines of the output that a report consists of, with a figure.
-std::string report_lines(const std::string& out)
-{
+std::string report_lines(const std::string& out) {
     static const char* const starts[] = {"DD coil height = ",
                                          "Window width = ",
                                          "Offset width  = ",
@@ -159,11 +140,9 @@ std::string report_lines(const std::string& out)
     return lines;
 }
 
-std::size_t count(const std::string& text, std::string_view what)
-{
+std::size_t count(const std::string& text, std::string_view what) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
 }
 
@@ -175,13 +154,11 @@ struct run_result {
     std::string errors;
 };
 
-run_result run(const std::uint8_t* data, std::size_t size, report_form form)
-{
+run_result run(const std::uint8_t* data, std::size_t size, report_form form) {
     const int in = memfd_create("in", 0);
     const int out = memfd_create("out", 0);
     const int err = memfd_create("err", 0);
-    if (in < 0 || out < 0 || err < 0 || write(in, data, size) != static_cast<ssize_t>(size))
-        std::abort();
+    if (in < 0 || out < 0 || err < 0 || write(in, data, size) != static_cast<ssize_t>(size)) std::abort();
     lseek(in, 0, SEEK_SET);
     run_result r;
     r.status = run_dialogue_over(in, out, err, form);
@@ -198,16 +175,12 @@ run_result run(const std::uint8_t* data, std::size_t size, report_form form)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const run_result dialogue = run(data, size, report_form::dialogue);
     const expected e = model(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (dialogue.errors != e.errors || dialogue.status != (e.errors.empty() ? 0 : 3))
-        std::abort();
-    if (report_lines(dialogue.output) != e.reports)
-        std::abort();
-    if (count(dialogue.output, "\nNot a number: \"") != e.refusals)
-        std::abort();
+    if (dialogue.errors != e.errors || dialogue.status != (e.errors.empty() ? 0 : 3)) std::abort();
+    if (report_lines(dialogue.output) != e.reports) std::abort();
+    if (count(dialogue.output, "\nNot a number: \"") != e.refusals) std::abort();
     // It ends with a question, answered by the end of the input.
     if (dialogue.output.size() < 2 || dialogue.output.back() != '\n' ||
         dialogue.output[dialogue.output.size() - 2] != ' ')
@@ -215,9 +188,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The table reads the same input alike: the same errors and status, a
     // header and a row for each report.
     const run_result table = run(data, size, report_form::table);
-    if (table.errors != dialogue.errors || table.status != dialogue.status)
-        std::abort();
-    if (count(table.output, "\r\n") != 1 + count(e.reports, "Result: "))
-        std::abort();
+    if (table.errors != dialogue.errors || table.status != dialogue.status) std::abort();
+    if (count(table.output, "\r\n") != 1 + count(e.reports, "Result: ")) std::abort();
     return 0;
 }

@@ -17,35 +17,28 @@ namespace {
 
 // As a shell starts a job in the foreground, whatever the test itself was
 // started with (a background job of a script ignores Ctrl-C and Ctrl-\).
-void default_signals()
-{
-    for (const int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SIGTTIN, SIGTTOU, SIGCONT})
-        signal(s, SIG_DFL);
+void default_signals() {
+    for (const int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SIGTTIN, SIGTTOU, SIGCONT}) signal(s, SIG_DFL);
 }
 
-[[noreturn]] void exec_calculator(const std::vector<std::string>& arguments)
-{
+[[noreturn]] void exec_calculator(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     static char name[] = "vorlane";
     argv.push_back(name);
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     // Only the three standard streams: a stray copy of a pipe's write end
     // would keep the input from ever ending.
-    for (int fd = 3; fd < 1024; ++fd)
-        close(fd);
+    for (int fd = 3; fd < 1024; ++fd) close(fd);
     execv(VORLANE_BINARY, argv.data());
     _exit(127);
 }
 
 } // namespace
 
-int wait_for_exit(pid_t pid, const std::string& what, rusage* usage)
-{
+int wait_for_exit(pid_t pid, const std::string& what, rusage* usage) {
     rusage ignored = {};
-    if (usage == nullptr)
-        usage = &ignored;
+    if (usage == nullptr) usage = &ignored;
     const auto deadline = std::chrono::steady_clock::now() + hang_limit;
     int status = 0;
     pid_t ended;
@@ -60,21 +53,15 @@ int wait_for_exit(pid_t pid, const std::string& what, rusage* usage)
     return status;
 }
 
-bool exited_with(int status, int code)
-{
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code;
-}
+bool exited_with(int status, int code) { return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
-bool ended_by(int status, int signal_number)
-{
+bool ended_by(int status, int signal_number) {
     return status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == signal_number;
 }
 
-pid_t start_program(const std::vector<std::string>& arguments, int in, int out, int* errors, bool ignore_sigpipe)
-{
+pid_t start_program(const std::vector<std::string>& arguments, int in, int out, int* errors, bool ignore_sigpipe) {
     int err_pipe[2] = {-1, -1};
-    if (errors != nullptr && pipe(err_pipe) != 0)
-        std::abort();
+    if (errors != nullptr && pipe(err_pipe) != 0) std::abort();
     const pid_t pid = fork();
     if (pid == 0) {
         default_signals();
@@ -91,13 +78,11 @@ pid_t start_program(const std::vector<std::string>& arguments, int in, int out, 
     return pid;
 }
 
-std::string read_all(int fd)
-{
+std::string read_all(int fd) {
     std::string text;
     char chunk[4096];
     ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<std::size_t>(n));
+    while ((n = read(fd, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<std::size_t>(n));
     return text;
 }
 

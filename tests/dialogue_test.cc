@@ -23,16 +23,14 @@ const std::vector<std::string> figures_10_by_30 = {"10.000000", "30.000000", "15
 
 // The output, and the lines on standard error: where there are some, the
 // exit status says that input was refused.
-void expect_output(const std::string& input, const std::string& expected, const std::string& errors = "")
-{
+void expect_output(const std::string& input, const std::string& expected, const std::string& errors = "") {
     const run_result r = run_on(input);
     EXPECT_EQ(r.output, expected);
     EXPECT_EQ(r.errors, errors);
     EXPECT_EQ(r.status, errors.empty() ? 0 : 3);
 }
 
-TEST(Dialogue, WellFormedInputInItsManyLayouts)
-{
+TEST(Dialogue, WellFormedInputInItsManyLayouts) {
     const std::string one_cycle = cycle(figures_100_by_20()) + ending();
     const struct {
         const char* name;
@@ -52,14 +50,12 @@ TEST(Dialogue, WellFormedInputInItsManyLayouts)
     }
 }
 
-TEST(Dialogue, NumbersBeyondTheCycleWaitForTheNextCycles)
-{
+TEST(Dialogue, NumbersBeyondTheCycleWaitForTheNextCycles) {
     expect_output("100 20 1 1 10\n30\n",
                   cycle(figures_100_by_20()) + cycle(figures_1_by_1) + cycle(figures_10_by_30) + ending());
 }
 
-TEST(Dialogue, EndOfInputOrAQuitWordAtEitherQuestion)
-{
+TEST(Dialogue, EndOfInputOrAQuitWordAtEitherQuestion) {
     const std::string at_width = header() + height_prompt + spacer + width_prompt + "\n";
     const struct {
         const char* input;
@@ -89,15 +85,13 @@ TEST(Dialogue, EndOfInputOrAQuitWordAtEitherQuestion)
 }
 
 // A minus and digits, one more than the longest number.
-std::string signed_long_number()
-{
+std::string signed_long_number() {
     std::string token(longest_number + 1, '1');
     token[0] = '-';
     return token;
 }
 
-TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
-{
+TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain) {
     const struct {
         std::string token;
         std::string shown;
@@ -108,7 +102,7 @@ TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
         {"12,5", "12,5"},
         {"abc", "abc"},
         {"\"5\"", "\"5\""},
-        {"~12~", "~12~"},          // the last printable character
+        {"~12~", "~12~"},                // the last printable character
         {"12,5\x1b[201~", "12,5?[201~"}, // an ESC in a file is a byte like any other
         {std::string(longest_number + 1, '1'), "11111111111111111111...", true},
         {signed_long_number(), "-1111111111111111111...", true},
@@ -140,8 +134,7 @@ TEST(Dialogue, RefusedTokensAreNamedAndAskedAgain)
     }
 }
 
-TEST(Dialogue, RefusalsInARowAndAtTheEnd)
-{
+TEST(Dialogue, RefusalsInARowAndAtTheEnd) {
     expect_output("a\nb c\n100 20\n",
                   header() + height_prompt + refusal("a") + height_prompt + refusal("b", true) + height_prompt +
                       spacer + width_prompt + spacer + report(figures_100_by_20()) + ending(),
@@ -149,8 +142,7 @@ TEST(Dialogue, RefusalsInARowAndAtTheEnd)
     expect_output("abc", header() + height_prompt + refusal("abc") + height_prompt + "\n", refusal_error(1, "abc"));
 }
 
-TEST(Dialogue, NegativeAndZeroInputsAreReported)
-{
+TEST(Dialogue, NegativeAndZeroInputsAreReported) {
     const std::vector<std::string> zeros = {"0.000000", "0.000000", "0.000000", "0.000000", "0.000000",
                                             "0.000000", "0.000000", "0.000000", "0.000000"};
     const std::vector<std::string> minus_5_by_2 = {"-5.000000", "2.000000", "1.000000",   "-7.853982", "-7.000000",
@@ -158,8 +150,7 @@ TEST(Dialogue, NegativeAndZeroInputsAreReported)
     expect_output("0 0\n-5 2\n10 30\n", cycle(zeros) + cycle(minus_5_by_2) + cycle(figures_10_by_30) + ending());
 }
 
-TEST(Dialogue, ACommaLocaleChangesNothing)
-{
+TEST(Dialogue, ACommaLocaleChangesNothing) {
     const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252"};
     const char* installed = nullptr;
     for (const char* name : names) {
@@ -196,22 +187,19 @@ TEST(Dialogue, ACommaLocaleChangesNothing)
 // Rows of the reference model's inputs, typed as their shortest decimal
 // text, against the model's own printed figures: the parsing, the
 // calculation and the formatting together.
-TEST(Dialogue, ReferenceRowsPrintTheModelsDigits)
-{
+TEST(Dialogue, ReferenceRowsPrintTheModelsDigits) {
     std::ifstream file(VORLANE_TEST_DATA "/mandrel_printed.txt");
     ASSERT_TRUE(file) << "missing reference data";
     std::string input;
     std::vector<std::string> expected_cycles;
     std::string line;
     while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
         std::string height, width;
         fields >> height >> width;
         std::vector<std::string> figures(9);
-        for (auto& f : figures)
-            fields >> f;
+        for (auto& f : figures) fields >> f;
         input += height + " " + width + "\n";
         expected_cycles.push_back(cycle(figures));
     }

@@ -17,20 +17,15 @@
 
 namespace {
 
-double from_bits(std::uint64_t b)
-{
-    return std::bit_cast<double>(b);
-}
+double from_bits(std::uint64_t b) { return std::bit_cast<double>(b); }
 
-std::string six_decimals(double x)
-{
+std::string six_decimals(double x) {
     char text[400];
     std::snprintf(text, sizeof text, "%lf", x);
     return text;
 }
 
-mandrel_figures computed(double height, double width)
-{
+mandrel_figures computed(double height, double width) {
     mandrel_figures f = {};
     f.coil_height = height;
     f.window_width = width;
@@ -38,10 +33,7 @@ mandrel_figures computed(double height, double width)
     return f;
 }
 
-TEST(Mandrel, PiIsTheNearestBinary64)
-{
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(pi), 0x400921FB54442D18u);
-}
+TEST(Mandrel, PiIsTheNearestBinary64) { EXPECT_EQ(std::bit_cast<std::uint64_t>(pi), 0x400921FB54442D18u); }
 
 // The worked examples, as the report prints them.
 struct printed_case {
@@ -49,8 +41,7 @@ struct printed_case {
     const char *offset, *l1, *l2, *l3, *total, *diameter;
 };
 
-TEST(Mandrel, WorkedExamples)
-{
+TEST(Mandrel, WorkedExamples) {
     const printed_case cases[] = {
         {0, 0, "0.000000", "0.000000", "0.000000", "0.000000", "0.000000", "0.000000"},
         {1, 1, "0.500000", "1.570796", "0.000000", "0.785398", "3.141593", "1.000000"},
@@ -76,8 +67,7 @@ TEST(Mandrel, WorkedExamples)
 }
 
 // Bit patterns worked out by hand, where the grouping of the steps shows.
-TEST(Mandrel, SignedZerosAndOverflow)
-{
+TEST(Mandrel, SignedZerosAndOverflow) {
     // -0 * 0.5 is -0, and -0 - (-0 * 2) is -0 + +0 = +0.
     const mandrel_figures z = computed(-0.0, -0.0);
     EXPECT_TRUE(std::signbit(z.half_height));
@@ -120,32 +110,25 @@ struct vector_row {
     std::string text[10];
 };
 
-std::vector<vector_row> read_vectors()
-{
+std::vector<vector_row> read_vectors() {
     std::ifstream file(VORLANE_TEST_DATA "/mandrel_vectors.txt");
     std::vector<vector_row> rows;
     std::string line;
     while (std::getline(file, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
         vector_row row;
-        for (auto& t : row.text)
-            fields >> t;
+        for (auto& t : row.text) fields >> t;
         rows.push_back(row);
     }
     return rows;
 }
 
-double parse_bits(const std::string& hex)
-{
-    return from_bits(std::stoull(hex, nullptr, 16));
-}
+double parse_bits(const std::string& hex) { return from_bits(std::stoull(hex, nullptr, 16)); }
 
 // Bit for bit, every row: a fused multiply-add, a wider intermediate or a
 // reordered sum shows here long before it shows in a report.
-TEST(Mandrel, ReferenceVectors)
-{
+TEST(Mandrel, ReferenceVectors) {
     const std::vector<vector_row> rows = read_vectors();
     ASSERT_GT(rows.size(), 5000u);
     int mismatches = 0;
@@ -164,8 +147,7 @@ TEST(Mandrel, ReferenceVectors)
                               << ", got " << std::hex << std::bit_cast<std::uint64_t>(got[i]);
             }
         }
-        if (mismatches != before)
-            ++rows_differing;
+        if (mismatches != before) ++rows_differing;
     }
     EXPECT_EQ(mismatches, 0) << "fields differ in " << rows_differing << " of " << rows.size() << " rows";
 }

@@ -15,34 +15,28 @@
 
 namespace {
 
-std::string ours(double x)
-{
+std::string ours(double x) {
     char text[figure_max_length + 1];
     char* end = format_figure(x, text);
     return std::string(text, end);
 }
 
-std::string reference(double x)
-{
+std::string reference(double x) {
     char text[400];
     const int n = std::snprintf(text, sizeof text, "%lf", x);
     return std::string(text, static_cast<std::size_t>(n));
 }
 
 // Counts the values whose text differs, naming the first few.
-int count_differences(double x, int* shown)
-{
+int count_differences(double x, int* shown) {
     const std::string want = reference(x);
     const std::string got = ours(x);
-    if (want == got)
-        return 0;
-    if ((*shown)++ < 10)
-        ADD_FAILURE() << std::hexfloat << x << ": want " << want << ", got " << got;
+    if (want == got) return 0;
+    if ((*shown)++ < 10) ADD_FAILURE() << std::hexfloat << x << ": want " << want << ", got " << got;
     return 1;
 }
 
-TEST(NumberFormat, ExamplesFromTheReport)
-{
+TEST(NumberFormat, ExamplesFromTheReport) {
     const struct {
         double value;
         const char* text;
@@ -61,12 +55,10 @@ TEST(NumberFormat, ExamplesFromTheReport)
         {0.0234375, "0.023438"},
         {18446744073709549568.0, "18446744073709549568.000000"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ours(c.value), c.text) << std::hexfloat << c.value;
+    for (const auto& c : cases) EXPECT_EQ(ours(c.value), c.text) << std::hexfloat << c.value;
 }
 
-TEST(NumberFormat, HardCasesMatchPrintf)
-{
+TEST(NumberFormat, HardCasesMatchPrintf) {
     int shown = 0;
     int differences = 0;
     // Every power of two, both signs: the extremes of each binade.
@@ -79,8 +71,7 @@ TEST(NumberFormat, HardCasesMatchPrintf)
     }
     // Exact ties at the seventh decimal are the odd multiples of 1/128;
     // they must round to even.
-    for (int j = 1; j < 200000; j += 2)
-        differences += count_differences(j / 128.0, &shown);
+    for (int j = 1; j < 200000; j += 2) differences += count_differences(j / 128.0, &shown);
     // The neighbours of every value halfway between two six-decimal numbers
     // near 1 and near 2^52, where the rest is widest.
     for (std::int64_t k = 0; k < 20000; ++k) {
@@ -106,8 +97,7 @@ TEST(NumberFormat, HardCasesMatchPrintf)
     EXPECT_EQ(differences, 0);
 }
 
-TEST(NumberFormat, ValuesThatAreNotFinite)
-{
+TEST(NumberFormat, ValuesThatAreNotFinite) {
     // Infinities as printf spells them; a NaN without a sign, which no
     // two processors agree on.
     EXPECT_EQ(ours(INFINITY), "inf");
@@ -122,15 +112,13 @@ TEST(NumberFormat, ValuesThatAreNotFinite)
 // coil sizes; values drawn with an even spread of exponents around the
 // fast path's limits, and ordinary sizes typed with a few decimals, fill
 // in where the fraction arithmetic works hardest.  count of each kind.
-int random_differences(int count)
-{
+int random_differences(int count) {
     std::mt19937_64 random(20261208);
     int shown = 0;
     int differences = 0;
     for (int i = 0; i < count; ++i) {
         const double x = std::bit_cast<double>(random());
-        if (!std::isnan(x))
-            differences += count_differences(x, &shown);
+        if (!std::isnan(x)) differences += count_differences(x, &shown);
     }
     std::uniform_int_distribution<int> exponent(-80, 70);
     std::uniform_int_distribution<std::uint64_t> mantissa(0, (std::uint64_t{1} << 52) - 1);
@@ -140,20 +128,13 @@ int random_differences(int count)
         differences += count_differences(i % 2 != 0 ? -x : x, &shown);
     }
     std::uniform_real_distribution<double> size(-1000.0, 1000.0);
-    for (int i = 0; i < count / 2; ++i)
-        differences += count_differences(std::round(size(random) * 1e4) / 1e4, &shown);
+    for (int i = 0; i < count / 2; ++i) differences += count_differences(std::round(size(random) * 1e4) / 1e4, &shown);
     return differences;
 }
 
-TEST(NumberFormat, RandomValuesMatchPrintf)
-{
-    EXPECT_EQ(random_differences(100000), 0);
-}
+TEST(NumberFormat, RandomValuesMatchPrintf) { EXPECT_EQ(random_differences(100000), 0); }
 
 // Millions of them: behind the label "long".
-TEST(NumberFormatExhaustive, RandomValuesMatchPrintf)
-{
-    EXPECT_EQ(random_differences(2000000), 0);
-}
+TEST(NumberFormatExhaustive, RandomValuesMatchPrintf) { EXPECT_EQ(random_differences(2000000), 0); }
 
 } // namespace

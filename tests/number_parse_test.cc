@@ -15,24 +15,18 @@
 
 namespace {
 
-std::string zeros(std::size_t n)
-{
-    return std::string(n, '0');
-}
+std::string zeros(std::size_t n) { return std::string(n, '0'); }
 
 // Appended one by one: GCC 12 warns wrongly on a chain of string "+".
-std::string joined(std::initializer_list<std::string> parts)
-{
+std::string joined(std::initializer_list<std::string> parts) {
     std::string all;
-    for (const std::string& part : parts)
-        all.append(part);
+    for (const std::string& part : parts) all.append(part);
     return all;
 }
 
 // Expected values are the compiler's own reading of the same literal,
 // correctly rounded, or worked out by hand.
-TEST(NumberParse, AcceptsPlainDecimals)
-{
+TEST(NumberParse, AcceptsPlainDecimals) {
     const struct {
         std::string token;
         double value;
@@ -99,8 +93,7 @@ TEST(NumberParse, AcceptsPlainDecimals)
     EXPECT_TRUE(std::signbit(value) && value == 0.0);
 }
 
-TEST(NumberParse, RefusesEverythingElseWhole)
-{
+TEST(NumberParse, RefusesEverythingElseWhole) {
     // clang-format off
     const char* refused[] = {
         "",      "+",    "-",   ".",    "e5",   "1e",       "1e+",  "1e-",   "12,5", "100mm",
@@ -125,21 +118,17 @@ TEST(NumberParse, RefusesEverythingElseWhole)
 
 // Decimal text with up to longest digits in each part and an exponent
 // within the given range.
-std::string random_decimal(std::mt19937_64& random, int longest, int least_exponent, int greatest_exponent)
-{
+std::string random_decimal(std::mt19937_64& random, int longest, int least_exponent, int greatest_exponent) {
     static const char digits[] = "0123456789";
     std::uniform_int_distribution<int> count(1, longest);
     std::uniform_int_distribution<int> digit(0, 9);
     std::uniform_int_distribution<int> exponent(least_exponent, greatest_exponent);
     std::string s;
-    if (random() % 3 == 0)
-        s += random() % 2 != 0 ? '-' : '+';
-    for (int i = count(random); i > 0; --i)
-        s += digits[digit(random)];
+    if (random() % 3 == 0) s += random() % 2 != 0 ? '-' : '+';
+    for (int i = count(random); i > 0; --i) s += digits[digit(random)];
     if (random() % 2 != 0) {
         s += '.';
-        for (int i = count(random); i > 0; --i)
-            s += digits[digit(random)];
+        for (int i = count(random); i > 0; --i) s += digits[digit(random)];
     }
     if (random() % 2 != 0) {
         s += random() % 2 != 0 ? 'e' : 'E';
@@ -152,8 +141,7 @@ std::string random_decimal(std::mt19937_64& random, int longest, int least_expon
 // written out exactly in decimal: m * 2^e with m odd is m * 5^-e * 10^e
 // for e below zero.  As 0.digits, so that digits added after it are below
 // it.
-std::string exact_halfway_above(double x)
-{
+std::string exact_halfway_above(double x) {
     const auto bits = std::bit_cast<std::uint64_t>(x);
     const auto field = static_cast<int>(bits >> 52);
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (field != 0 ? std::uint64_t{1} << 52 : 0);
@@ -167,14 +155,12 @@ std::string exact_halfway_above(double x)
             digits[i] = static_cast<char>('0' + d % 10);
             carry = d / 10;
         }
-        for (; carry != 0; carry /= 10)
-            digits.insert(digits.begin(), static_cast<char>('0' + carry % 10));
+        for (; carry != 0; carry /= 10) digits.insert(digits.begin(), static_cast<char>('0' + carry % 10));
     };
     const int power = e - 1;
     for (int i = 0; i < -power; i += 13)
         times(-power - i >= 13 ? 1220703125 : static_cast<std::uint64_t>(std::pow(5.0, -power - i)));
-    for (int i = 0; i < power; i += 32)
-        times(std::uint64_t{1} << (power - i >= 32 ? 32 : power - i));
+    for (int i = 0; i < power; i += 32) times(std::uint64_t{1} << (power - i >= 32 ? 32 : power - i));
     return "0." + digits + "e" + std::to_string((power < 0 ? power : 0) + static_cast<int>(digits.size()));
 }
 
@@ -182,8 +168,7 @@ std::string exact_halfway_above(double x)
 // decimals anywhere in the range of binary64, random sizes as typed, short
 // and near 1, and exact halfway points between two doubles with a digit
 // more or less far out.
-std::vector<std::string> hard_texts(std::mt19937_64& random, int count)
-{
+std::vector<std::string> hard_texts(std::mt19937_64& random, int count) {
     std::vector<std::string> texts;
     while (static_cast<int>(texts.size()) < count) {
         texts.push_back(random_decimal(random, 25, -340, 320));
@@ -197,8 +182,7 @@ std::vector<std::string> hard_texts(std::mt19937_64& random, int count)
                         h.substr(e));
         std::string lower = h.substr(0, e); // one unit less in the last digit
         auto k = lower.size() - 1;
-        for (; lower[k] == '0'; --k)
-            lower[k] = '9';
+        for (; lower[k] == '0'; --k) lower[k] = '9';
         --lower[k];
         texts.push_back(lower + "9999" + h.substr(e));
     }
@@ -207,8 +191,7 @@ std::vector<std::string> hard_texts(std::mt19937_64& random, int count)
 
 // Correct rounding, against strtod, which rounds correctly in glibc and
 // overflows and underflows the same way.
-int strtod_differences(const std::vector<std::string>& texts)
-{
+int strtod_differences(const std::vector<std::string>& texts) {
     int differences = 0;
     for (const std::string& text : texts) {
         double ours = 0;
@@ -222,18 +205,15 @@ int strtod_differences(const std::vector<std::string>& texts)
     return differences;
 }
 
-TEST(NumberParse, ValuesMatchStrtod)
-{
+TEST(NumberParse, ValuesMatchStrtod) {
     std::mt19937_64 random(7);
     EXPECT_EQ(strtod_differences(hard_texts(random, 20000)), 0);
 }
 
 // Millions, behind the label "long".
-TEST(NumberParseLong, ValuesMatchStrtod)
-{
+TEST(NumberParseLong, ValuesMatchStrtod) {
     std::mt19937_64 random(12);
-    for (int round = 0; round < 40; ++round)
-        ASSERT_EQ(strtod_differences(hard_texts(random, 100000)), 0);
+    for (int round = 0; round < 40; ++round) ASSERT_EQ(strtod_differences(hard_texts(random, 100000)), 0);
 }
 
 } // namespace

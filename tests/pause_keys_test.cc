@@ -18,13 +18,9 @@ constexpr pause_verdict waits{arrived_as::nothing_yet, 0};
 constexpr pause_verdict more{arrived_as::more_than_a_key, 0};
 constexpr pause_verdict ctrl_d{arrived_as::end_of_input, 1};
 
-constexpr pause_verdict key(std::size_t count)
-{
-    return {arrived_as::one_key, count};
-}
+constexpr pause_verdict key(std::size_t count) { return {arrived_as::one_key, count}; }
 
-std::string shown(const std::string& bytes)
-{
+std::string shown(const std::string& bytes) {
     std::string text;
     for (const char b : bytes) {
         char hex[8];
@@ -34,14 +30,12 @@ std::string shown(const std::string& bytes)
     return text;
 }
 
-void expect_verdict(const pause_verdict& got, const pause_verdict& want, const std::string& what)
-{
+void expect_verdict(const pause_verdict& got, const pause_verdict& want, const std::string& what) {
     EXPECT_EQ(static_cast<int>(got.kind), static_cast<int>(want.kind)) << what;
     EXPECT_EQ(got.count, want.count) << what;
 }
 
-TEST(PauseKeys, TerminalBytes)
-{
+TEST(PauseKeys, TerminalBytes) {
     const struct {
         std::string arrived;
         pause_verdict at_once; // as it comes
@@ -117,8 +111,7 @@ TEST(PauseKeys, TerminalBytes)
     expect_verdict(judge_terminal_bytes("\x04", -1, false, false), key(1), "no end-of-file character");
 }
 
-TEST(PauseKeys, ConsoleEvents)
-{
+TEST(PauseKeys, ConsoleEvents) {
     using kind = console_event::type;
     const console_event x_down{kind::key_down, u'x', false, 1};
     const console_event x_up{kind::key_up, u'x', false, 1};
@@ -181,8 +174,7 @@ TEST(PauseKeys, ConsoleEvents)
 
 // Typed ahead of the pause: keys that reached a terminal before the pause
 // waits, and what the reader holds already (on every platform).
-TEST(PauseKeys, WhatIsTypedAheadEndsThePause)
-{
+TEST(PauseKeys, WhatIsTypedAheadEndsThePause) {
     const struct {
         std::string typed;
         bool ends;

@@ -34,8 +34,7 @@ struct finished {
 // should it hang.  With a feed, in is the read end of a pipe whose write
 // end feed_fd the feed fills from a thread.
 finished run(int in, int out, const std::string& what, const std::vector<std::string>& arguments = {},
-             bool ignore_sigpipe = false, void (*feed)(int) = nullptr, int feed_fd = -1)
-{
+             bool ignore_sigpipe = false, void (*feed)(int) = nullptr, int feed_fd = -1) {
     int errors = -1;
     const pid_t pid = start_program(arguments, in, out, &errors, ignore_sigpipe);
     std::thread feeder;
@@ -47,26 +46,21 @@ finished run(int in, int out, const std::string& what, const std::vector<std::st
         feeder = std::thread(feed, feed_fd);
     }
     finished f;
-    std::thread collector([&] {
-        f.errors = read_all(errors);
-    });
+    std::thread collector([&] { f.errors = read_all(errors); });
     rusage usage = {};
     f.status = wait_for_exit(pid, what, &usage);
     collector.join();
     close(errors);
-    if (feeder.joinable())
-        feeder.join();
+    if (feeder.joinable()) feeder.join();
     f.max_rss_kb = usage.ru_maxrss;
     return f;
 }
 
-int file_with(const std::string& text)
-{
+int file_with(const std::string& text) {
     char name[] = "/tmp/vorlane-input-XXXXXX";
     const int fd = mkstemp(name);
     unlink(name);
-    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-        std::abort();
+    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
     lseek(fd, 0, SEEK_SET);
     return fd;
 }
@@ -111,8 +105,7 @@ const std::string version_text = "vorlane " VORLANE_VERSION "\n"
 
 // What a script sees: both streams and the status, for the arguments and
 // for input that is refused.
-TEST(Process, ArgumentsInputAndTheExitStatus)
-{
+TEST(Process, ArgumentsInputAndTheExitStatus) {
     using namespace transcript;
     const std::string try_help = "Try 'vorlane --help' for more information.\n";
     const struct {
@@ -205,8 +198,7 @@ TEST(Process, ArgumentsInputAndTheExitStatus)
 // A parent may leave the streams it hands over non-blocking.  The program
 // waits for them rather than fail: a writer that comes late, a reader that
 // takes a few KB at a time, and nothing is lost.
-TEST(Process, NonBlockingStreamsLoseNothing)
-{
+TEST(Process, NonBlockingStreamsLoseNothing) {
     int in_pipe[2];
     int out_pipe[2];
     ASSERT_EQ(pipe(in_pipe), 0);
@@ -221,10 +213,8 @@ TEST(Process, NonBlockingStreamsLoseNothing)
     std::thread writer([fd = in_pipe[1]] {
         usleep(400000);
         for (int i = 0; i < 2000; ++i) {
-            if (write(fd, "100 20\n", 7) != 7)
-                break;
-            if (i % 100 == 0)
-                usleep(2000);
+            if (write(fd, "100 20\n", 7) != 7) break;
+            if (i % 100 == 0) usleep(2000);
         }
         close(fd);
     });
@@ -250,13 +240,11 @@ TEST(Process, NonBlockingStreamsLoseNothing)
     EXPECT_EQ(read_all(errors), "");
     close(errors);
     std::string expected;
-    for (int i = 0; i < 2000; ++i)
-        expected += transcript::cycle(transcript::figures_100_by_20());
+    for (int i = 0; i < 2000; ++i) expected += transcript::cycle(transcript::figures_100_by_20());
     EXPECT_TRUE(output == expected + transcript::ending()) << output.size() << " bytes of " << expected.size() + 1;
 }
 
-TEST(Process, AFullDiskIsAWriteError)
-{
+TEST(Process, AFullDiskIsAWriteError) {
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, {"--csv"}, {"--help"}, {"--version"}}) {
         SCOPED_TRACE(arguments.empty() ? "the dialogue" : arguments[0]);
@@ -273,8 +261,7 @@ TEST(Process, AFullDiskIsAWriteError)
 
 // With both streams on one file (2>&1), each line of standard error
 // follows the report it is about.
-TEST(Process, ErrorsFollowTheReportOnOneStream)
-{
+TEST(Process, ErrorsFollowTheReportOnOneStream) {
     const int in = file_with("100 20\n12,5 7\n");
     const int both = file_with("");
     const pid_t pid = start_program({}, in, both, nullptr);
@@ -290,8 +277,7 @@ TEST(Process, ErrorsFollowTheReportOnOneStream)
     close(both);
 }
 
-TEST(Process, AClosedPipe)
-{
+TEST(Process, AClosedPipe) {
     for (const bool ignored : {true, false}) {
         SCOPED_TRACE(ignored ? "SIGPIPE ignored" : "SIGPIPE default");
         int out_pipe[2];
@@ -304,8 +290,7 @@ TEST(Process, AClosedPipe)
             in_pipe[0], out_pipe[1], "with its output on a pipe that nothing reads", {}, ignored,
             [](int fd) {
                 const std::string pairs = "100 20\n";
-                while (write(fd, pairs.data(), pairs.size()) > 0) {
-                }
+                while (write(fd, pairs.data(), pairs.size()) > 0) {}
                 close(fd);
             },
             in_pipe[1]);
@@ -319,8 +304,7 @@ TEST(Process, AClosedPipe)
     }
 }
 
-TEST(Process, AReadErrorIsReported)
-{
+TEST(Process, AReadErrorIsReported) {
     const int directory = open("/", O_RDONLY | O_DIRECTORY);
     const int out = open("/dev/null", O_WRONLY);
     const finished f = run(directory, out, "with a directory as its input");
@@ -333,8 +317,7 @@ TEST(Process, AReadErrorIsReported)
 // Writes the text to the program's input, or as much as it takes before
 // it ends: a write fails only when the program has gone, which its status
 // tells.
-bool feed_text(int fd, std::string_view text)
-{
+bool feed_text(int fd, std::string_view text) {
     ssize_t n = 0;
     while (!text.empty() && (n = write(fd, text.data(), text.size())) > 0)
         text.remove_prefix(static_cast<std::size_t>(n));
@@ -342,18 +325,15 @@ bool feed_text(int fd, std::string_view text)
 }
 
 // Feeds a line of the given size, then one pair, through a pipe.
-template <std::size_t megabytes> void feed_long_line(int fd)
-{
+template <std::size_t megabytes> void feed_long_line(int fd) {
     const std::string chunk(1 << 20, 'x');
     for (std::size_t i = 0; i < megabytes; ++i)
-        if (!feed_text(fd, chunk))
-            break;
+        if (!feed_text(fd, chunk)) break;
     feed_text(fd, "\n100 20\n");
     close(fd);
 }
 
-template <int pairs> void feed_pairs(int fd)
-{
+template <int pairs> void feed_pairs(int fd) {
     std::string text;
     for (int i = 0; i < pairs; ++i)
         text += std::to_string(20 + i % 380) + "." + std::to_string(i % 100) + " " + std::to_string(2 + i % 148) + "\n";
@@ -362,11 +342,9 @@ template <int pairs> void feed_pairs(int fd)
 }
 
 // The long line is refused, and says so in the status.
-long peak_memory_kb(void (*feed)(int), int status, const std::string& input)
-{
+long peak_memory_kb(void (*feed)(int), int status, const std::string& input) {
     int in_pipe[2];
-    if (pipe(in_pipe) != 0)
-        std::abort();
+    if (pipe(in_pipe) != 0) std::abort();
     const int out = open("/dev/null", O_WRONLY);
     const finished f =
         run(in_pipe[0], out, "with " + input + " through a pipe as its input", {}, false, feed, in_pipe[1]);
@@ -375,8 +353,7 @@ long peak_memory_kb(void (*feed)(int), int status, const std::string& input)
     return f.max_rss_kb;
 }
 
-TEST(Process, MemoryDoesNotGrowWithTheInput)
-{
+TEST(Process, MemoryDoesNotGrowWithTheInput) {
     const long small = peak_memory_kb(feed_long_line<1>, 3, "a line of 1 MiB and a pair");
     const long huge = peak_memory_kb(feed_long_line<128>, 3, "a line of 128 MiB and a pair");
     EXPECT_LT(huge, small + 1024) << "a 128 MiB line took " << huge << " KiB, a 1 MiB one " << small;

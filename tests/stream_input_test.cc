@@ -21,40 +21,31 @@ struct reader_on_file {
     std::unique_ptr<token_reader> in = std::make_unique<token_reader>();
     std::unique_ptr<output_buffer> out = std::make_unique<output_buffer>();
 
-    explicit reader_on_file(const std::string& text)
-    {
+    explicit reader_on_file(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), file);
         std::fflush(file);
         std::rewind(file);
         init_output(*out, -1);
         init_reader(*in, fileno(file));
     }
-    ~reader_on_file()
-    {
-        std::fclose(file);
-    }
+    ~reader_on_file() { std::fclose(file); }
 
-    std::vector<std::string> tokens()
-    {
+    std::vector<std::string> tokens() {
         std::vector<std::string> all;
         std::string_view token;
-        while (next_token(*in, *out, &token) == input_status::ok)
-            all.emplace_back(token);
+        while (next_token(*in, *out, &token) == input_status::ok) all.emplace_back(token);
         return all;
     }
 };
 
 // Many short tokens, then one a little longer than the longest number.
-std::string many_tokens(int count)
-{
+std::string many_tokens(int count) {
     std::string text;
-    for (int i = 0; i < count; ++i)
-        text += std::to_string(i) + (i % 7 == 0 ? "\n" : " ");
+    for (int i = 0; i < count; ++i) text += std::to_string(i) + (i % 7 == 0 ? "\n" : " ");
     return text;
 }
 
-TEST(StreamInput, TokensAcrossTheBufferAndACutLongOne)
-{
+TEST(StreamInput, TokensAcrossTheBufferAndACutLongOne) {
     const std::string long_token(longest_number + 100, '7');
     reader_on_file r(many_tokens(30000) + long_token + " last");
     const std::vector<std::string> tokens = r.tokens();
@@ -66,8 +57,7 @@ TEST(StreamInput, TokensAcrossTheBufferAndACutLongOne)
     EXPECT_TRUE(r.in->at_end);
 }
 
-TEST(StreamInput, SkippingALineSaysWhetherTextWentWithIt)
-{
+TEST(StreamInput, SkippingALineSaysWhetherTextWentWithIt) {
     reader_on_file r("a \t \nb c\nd\ne f");
     const struct {
         const char* token;

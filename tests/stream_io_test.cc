@@ -11,8 +11,7 @@ namespace {
 std::string written;
 std::size_t fail_after; // bytes the device takes before it fails
 
-long trickle(int, const char* data, std::size_t size, int* error)
-{
+long trickle(int, const char* data, std::size_t size, int* error) {
     if (written.size() >= fail_after) {
         *error = EIO;
         return -1;
@@ -22,16 +21,11 @@ long trickle(int, const char* data, std::size_t size, int* error)
     return static_cast<long>(n);
 }
 
-long write_nothing(int, const char*, std::size_t, int*)
-{
-    return 0;
-}
+long write_nothing(int, const char*, std::size_t, int*) { return 0; }
 
-TEST(WriteAll, WritesEveryByteOnceThroughPartialWrites)
-{
+TEST(WriteAll, WritesEveryByteOnceThroughPartialWrites) {
     std::string text;
-    for (int i = 0; i < 1000; ++i)
-        text += std::to_string(i) + ' ';
+    for (int i = 0; i < 1000; ++i) text += std::to_string(i) + ' ';
     written.clear();
     fail_after = std::string::npos;
     int error = 0;

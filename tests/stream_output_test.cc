@@ -14,8 +14,7 @@ namespace {
 std::string written;
 int calls;
 
-long fails_at_the_second_write(int, const char* data, std::size_t size, int* error)
-{
+long fails_at_the_second_write(int, const char* data, std::size_t size, int* error) {
     if (++calls == 2) {
         *error = EIO;
         return -1;
@@ -24,8 +23,7 @@ long fails_at_the_second_write(int, const char* data, std::size_t size, int* err
     return static_cast<long>(size);
 }
 
-TEST(StreamOutput, AfterAFailedWriteNothingMoreIsWritten)
-{
+TEST(StreamOutput, AfterAFailedWriteNothingMoreIsWritten) {
     const auto out = std::make_unique<output_buffer>();
     init_output(*out, 1, fails_at_the_second_write);
     written.clear();
