@@ -23,7 +23,8 @@ namespace {
 
 constexpr int handled_signals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGTSTP, SIGCONT};
 constexpr int handled_count = static_cast<int>(sizeof handled_signals / sizeof handled_signals[0]);
-constexpr std::size_t keys_capacity = 16384;
+// Keys are read into the first half; the rest takes what the terminal holds at Ctrl-Z, else the shell's (4 KiB, Linux)
+constexpr std::size_t keys_capacity = 16384, keys_read_ahead = keys_capacity / 2;
 
 struct terminal_state {
     // Shared with the handlers.
@@ -137,9 +138,9 @@ bool read_keys(token_reader& in) {
     const sigset_t previous = hold();
     pollfd ready = {t.fd, POLLIN, 0};
     int unread = 0;
-    if (t.keys_length < keys_capacity && poll(&ready, 1, 0) > 0) {
+    if (t.keys_length < keys_read_ahead && poll(&ready, 1, 0) > 0) {
         // Readable with nothing counted: a hangup, whose read ends at once.
-        const std::size_t room = keys_capacity - t.keys_length;
+        const std::size_t room = keys_read_ahead - t.keys_length;
         const bool counted = ioctl(t.fd, FIONREAD, &unread) == 0 && unread > 0;
         const ssize_t n = read(t.fd, t.keys + t.keys_length, counted ? least(unread, room) : room);
         if (n > 0) t.keys_length += static_cast<std::size_t>(n);
@@ -286,8 +287,7 @@ void close_terminal(token_reader& in, output_buffer&) {
         put_back();
         for (int i = 0; i < handled_count; ++i) sigaction(handled_signals[i], &t.previous[i], nullptr);
         release(previous);
-        close(t.notes[0]);
-        close(t.notes[1]);
+        for (const int fd : t.notes) close(fd);
     }
     if (t.screen == &t.own_screen) {
         flush_output(t.own_screen);
