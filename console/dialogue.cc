@@ -191,8 +191,10 @@ input_status read_number(dialogue_streams& s, std::string_view prompt, double* v
 }
 
 // At a terminal the report stays until a key, or an answer to the next question is there.  False if the input ended.
+// The report is out before the prompt: a key typed while it was being written was typed ahead, not at the pause.
 bool pause_for_key(token_reader& in, output_buffer& out) {
     if (!in.from_terminal) return true;
+    if (!flush_output(out)) return false;
     put_text(out, texts::pause_prompt);
     in.prompt = texts::pause_prompt;
     if (typed_ahead_ends_pause(in))
