@@ -16,14 +16,17 @@ bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x
 bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// Cursor keys, Home and End as ECMA-48 and xterm send them, any modifiers ("ESC [ 1 ; 5 C"), and Delete; others: none.
+// Cursor keys, Home and End as ECMA-48 and xterm send them, any modifiers ("ESC [ 1 ; 5 C"), and as VT220's keypad
+// ("ESC [ n ~", from tmux, screen and rxvt): 1 and 7 Home, 4 and 8 End, 3 Delete; others: none.
 action escape_action(std::string_view key) {
-    constexpr std::string_view finals = "ABCDHF";
-    constexpr action by_final[] = {action::older, action::newer, action::right,
-                                   action::left,  action::home,  action::end};
-    const std::size_t at = finals.find(key.back());
-    if (key == "\x1b[3~") return action::erase_next;
-    return key.size() < 3 || (key[1] != '[' && key[1] != 'O') || at == finals.npos ? action::none : by_final[at];
+    constexpr std::string_view finals = "ABCDHF17483";
+    constexpr action by_final[] = {action::older, action::newer, action::right,     action::left,
+                                   action::home,  action::end,   action::home,      action::home,
+                                   action::end,   action::end,   action::erase_next};
+    const bool vt220 = key.size() == 4 && key.back() == '~';
+    const std::size_t at = finals.find(vt220 ? key[2] : key.back());
+    return key.size() < 3 || (key[1] != '[' && key[1] != 'O') || at == finals.npos || (at > 5) != vt220 ? action::none
+                                                                                                        : by_final[at];
 }
 
 // The terminal's own erase, kill, word-erase and end of file, the usual ones too, and readline's Ctrl-A, E, B and F.
@@ -84,9 +87,8 @@ void recall(line_editor& e, bool older) {
 edited apply(line_editor& e, action a) {
     switch (a) {
     case action::enter:
-        for (std::size_t i = 0; i < e.length; ++i) {
-            if (!is_blank(e.text[i])) return finish(e, e.length, e.length);
-        }
+        if (std::string_view(e.text, e.length).find_first_not_of(" \t") != std::string_view::npos)
+            return finish(e, e.length, e.length);
         e.length = e.cursor = 0; // a blank line answers nothing
         break;
     case action::eof:

@@ -69,12 +69,21 @@ TEST(LineEditor, KeysEditTheLine) {
          "0\r",
          {"9450"},
          ""},
+        {"Home and End as VT220's keypad sends them (tmux, screen)",
+         "45\x1b[1~"
+         "9\x1b[4~"
+         "0\x1b[7~"
+         "1\x1b[8~"
+         "2\r",
+         {"194502"},
+         ""},
         {"Ctrl-A and Ctrl-E",
          "45\x01"
          "9\x05"
          "0\r",
          {"9450"},
          ""},
+        {"Ctrl-W erases a word", "abc def\x17x\r", {"abc x"}, ""},
         {"Ctrl-W twice", "abc def\x17\x17x\r", {"x"}, ""},
         {"Ctrl-U", "1 2 3\x15", {}, ""},
         {"Ctrl-U before the cursor only", "12 34\x1b[D\x1b[D\x15\r", {"34"}, ""},
