@@ -32,9 +32,8 @@ first_key escape_sequence(std::string_view s, bool alt_allowed) {
         std::size_t i = 2;
         if (i < s.size() && s[i] == '[') return s.size() > 3 ? first_key{4, true} : first_key{s.size(), false};
         constexpr std::size_t longest_parameters = 32;
-        while (i < s.size() && s[i] >= 0x20 && s[i] <= 0x3F) {
+        while (i < s.size() && s[i] >= 0x20 && s[i] <= 0x3F)
             if (++i - 2 > longest_parameters) return {i, true};
-        }
         if (i == s.size()) return {i, false};
         return s[i] >= 0x40 && s[i] <= 0x7E ? first_key{i + 1, true} : first_key{i, true};
     }
@@ -92,9 +91,8 @@ pause_verdict judge_console_events(std::span<const console_event> events, char16
                                 : pause_verdict{arrived_as::nothing_yet, first};
         if (is_low_surrogate(events[low].character) && events[low].repeat <= 1) end = low + 1;
     }
-    for (std::size_t i = end; i < events.size(); ++i) {
+    for (std::size_t i = end; i < events.size(); ++i)
         if (is_press(events[i])) return {arrived_as::more_than_a_key, first};
-    }
     if (end == first + 1 && key.character == end_of_input_key) return {arrived_as::end_of_input, end};
     return {arrived_as::one_key, end};
 }

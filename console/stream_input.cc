@@ -91,13 +91,9 @@ input_status skip_line(token_reader& in, output_buffer& out, bool* skipped_text)
 }
 
 bool only_blanks_unread(const token_reader& in) {
-    for (std::size_t i = in.next; i < in.end; ++i) {
+    for (std::size_t i = in.next; i < in.end; ++i)
         if (!is_space(in.data[i])) return false;
-    }
     return true;
 }
 
-void drop_unread(token_reader& in) {
-    in.next = in.end;
-    in.shown = in.end;
-}
+void drop_unread(token_reader& in) { in.next = in.shown = in.end; }
